@@ -1,0 +1,55 @@
+// osclock: report the local time of day and the date from one reading of the system clock.
+#include <cerrno>
+#include <cinttypes>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+// A 32-bit calendar time runs out on 19 January 2038; refuse to build with one.
+static_assert(sizeof(std::time_t) * CHAR_BIT >= 64, "osclock needs a 64-bit time_t");
+
+// Reports "osclock: WHAT: REASON" from errno, or just WHAT when the library gave no reason.
+static int fail(const char *what)
+{
+    const int reason = errno;
+    if (reason != 0) {
+        std::fprintf(stderr, "osclock: %s: %s\n", what, std::strerror(reason));
+    } else {
+        std::fprintf(stderr, "osclock: %s\n", what);
+    }
+    return EXIT_FAILURE;
+}
+
+int main()
+{
+    // (time_t)-1 is the library's only failure signal, although it is also the instant
+    // 1969-12-31 23:59:59 UTC, which no working clock reads today.
+    std::time_t now{};
+    errno = 0;
+    if (std::time(&now) == static_cast<std::time_t>(-1)) {
+        return fail("cannot read the system clock");
+    }
+
+    // Both lines come from this one record, so a run that straddles midnight still reports one
+    // instant. Nothing may convert another time before both lines are printed.
+    errno = 0;
+    const std::tm *local = std::localtime(&now);
+    if (local == nullptr) {
+        return fail("cannot convert the clock reading to local time");
+    }
+
+    // With a 64-bit time_t, tm_year reaches INT_MAX, so the full year needs more than an int.
+    const std::int64_t year = std::int64_t{local->tm_year} + 1900;
+
+    // Redirected output is fully buffered, so a failed write usually shows only at the flush.
+    // A report that did not reach its destination must not end in status 0.
+    if (std::printf("OS time: %d:%d:%d\n", local->tm_hour, local->tm_min, local->tm_sec) < 0 ||
+        std::printf("OS date: %d/%d/%" PRId64 "\n", local->tm_mon + 1, local->tm_mday, year) < 0 ||
+        std::fflush(stdout) == EOF) {
+        return fail("write error");
+    }
+    return EXIT_SUCCESS;
+}
