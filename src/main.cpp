@@ -44,11 +44,13 @@ int main()
     // With a 64-bit time_t, tm_year reaches INT_MAX, so the full year needs more than an int.
     const std::int64_t year = std::int64_t{local->tm_year} + 1900;
 
-    // Redirected output is fully buffered, so a failed write usually shows only at the flush.
-    // A report that did not reach its destination must not end in status 0.
+    // A report that did not reach its destination must not end in status 0. Redirected output is
+    // usually buffered, so a failed write may show only at the flush; some C libraries report it
+    // through the stream's error flag alone, with printf and fflush both claiming success.
+    errno = 0;
     if (std::printf("OS time: %d:%d:%d\n", local->tm_hour, local->tm_min, local->tm_sec) < 0 ||
         std::printf("OS date: %d/%d/%" PRId64 "\n", local->tm_mon + 1, local->tm_mday, year) < 0 ||
-        std::fflush(stdout) == EOF) {
+        std::fflush(stdout) == EOF || std::ferror(stdout) != 0) {
         return fail("write error");
     }
     return EXIT_SUCCESS;
