@@ -6,9 +6,9 @@
 #include <cstring>
 #include <ctime>
 
-extern "C" std::time_t time(std::time_t *out)
+// glibc names the parameter with a reserved identifier, which this file may not use.
+extern "C" std::time_t time(std::time_t *out) // NOLINT(readability-inconsistent-declaration-parameter-name)
 {
-    static unsigned long long calls = 0;
     const char *setting = std::getenv("FAKECLOCK");
     if (setting == nullptr) {
         std::abort(); // preloaded without a pinned reading: the test itself is wrong
@@ -17,6 +17,7 @@ extern "C" std::time_t time(std::time_t *out)
     if (std::strcmp(setting, "fail") == 0) {
         errno = EOVERFLOW;
     } else {
+        static unsigned long long calls = 0;
         char *end = nullptr;
         errno = 0;
         const long long first = std::strtoll(setting, &end, 10);

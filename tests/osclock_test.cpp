@@ -3,19 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 
@@ -26,7 +23,10 @@ struct Result {
     std::string out;
     std::string err;
 
-    bool exited_with(int code) const { return WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == code; }
+    [[nodiscard]] bool exited_with(int code) const
+    {
+        return WIFEXITED(wait_status) && WEXITSTATUS(wait_status) == code;
+    }
 };
 
 std::string slurp(std::FILE *file)
@@ -58,11 +58,8 @@ std::vector<std::string> child_environment(const std::string &clock, const std::
 
 std::vector<char *> pointers_to(std::vector<std::string> &strings)
 {
-    std::vector<char *> pointers;
-    for (auto &s : strings) {
-        pointers.push_back(s.data());
-    }
-    pointers.push_back(nullptr);
+    std::vector<char *> pointers(strings.size() + 1, nullptr);
+    std::transform(strings.begin(), strings.end(), pointers.begin(), [](std::string &s) { return s.data(); });
     return pointers;
 }
 
@@ -230,13 +227,16 @@ TEST(Report, IgnoresItsArguments)
 
 TEST(Failure, ClockOrConversionFailsWithAMessage)
 {
+    const char *const kCannotConvert =
+        "osclock: cannot convert the clock reading to local time: Value too large for defined data type\n";
     const struct {
         const char *clock;
         const char *message;
     } cases[] = {
         {"fail", "osclock: cannot read the system clock: Value too large for defined data type\n"},
-        {"67768036191676800", "osclock: cannot convert the clock reading to local time: Value too large for defined data type\n"},
-        {"9223372036854775807", "osclock: cannot convert the clock reading to local time: Value too large for defined data type\n"},
+        // Past the last second the library converts, and the largest reading of all.
+        {"67768036191676800", kCannotConvert},
+        {"9223372036854775807", kCannotConvert},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.clock);
