@@ -46,11 +46,12 @@ int main()
 
     // A report that did not reach its destination must not end in status 0. Redirected output is
     // usually buffered, so a failed write may show only at the flush; some C libraries report it
-    // through the stream's error flag alone, with printf and fflush both claiming success.
+    // through the stream's error flag alone, with printf and fflush both claiming success, and
+    // some file systems (NFS) only when the file is closed, which the process exit would not tell.
     errno = 0;
     if (std::printf("OS time: %d:%d:%d\n", local->tm_hour, local->tm_min, local->tm_sec) < 0 ||
         std::printf("OS date: %d/%d/%" PRId64 "\n", local->tm_mon + 1, local->tm_mday, year) < 0 ||
-        std::fflush(stdout) == EOF || std::ferror(stdout) != 0) {
+        std::fflush(stdout) == EOF || std::ferror(stdout) != 0 || std::fclose(stdout) == EOF) {
         return fail("write error");
     }
     return EXIT_SUCCESS;

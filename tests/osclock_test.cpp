@@ -20,7 +20,10 @@
 
 namespace {
 
-enum class Stdout { ToFile, Closed, DevFull, ReaderGone };
+enum class Stdout { ToFile, Closed, DevFull, ReaderGone, CloseFails };
+
+// failing_close.cpp's status where no seccomp filter can be installed.
+constexpr int kNoSeccomp = 77;
 
 struct Result {
     int wait_status = 0;
@@ -46,6 +49,7 @@ std::string slurp(std::FILE *file)
 
 // osclock, or its build with the tests' clock linked in, behind an emulator where it needs one.
 constexpr const char *kOsclockCommand[] = {OSCLOCK_COMMAND};
+constexpr const char *kFailingCloseCommand[] = {FAILING_CLOSE_COMMAND};
 
 // The parent's environment with the clock, the zone and any preload replaced.
 std::vector<std::string> child_environment(const std::string &clock, const std::string &tz)
@@ -87,6 +91,7 @@ Result run_osclock(const std::string &clock, const std::string &tz = "UTC0", con
     posix_spawn_file_actions_init(&actions);
     switch (stdout_to) {
     case Stdout::ToFile:
+    case Stdout::CloseFails:
         posix_spawn_file_actions_adddup2(&actions, fileno(out), STDOUT_FILENO);
         break;
     case Stdout::Closed:
@@ -113,7 +118,11 @@ Result run_osclock(const std::string &clock, const std::string &tz = "UTC0", con
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     }
 
-    std::vector<std::string> argv_strings(std::begin(kOsclockCommand), std::end(kOsclockCommand));
+    std::vector<std::string> argv_strings;
+    if (stdout_to == Stdout::CloseFails) {
+        argv_strings.assign(std::begin(kFailingCloseCommand), std::end(kFailingCloseCommand));
+    }
+    argv_strings.insert(argv_strings.end(), std::begin(kOsclockCommand), std::end(kOsclockCommand));
     argv_strings.insert(argv_strings.end(), args.begin(), args.end());
     std::vector<std::string> env_strings = child_environment(clock, tz);
     std::vector<char *> argv = pointers_to(argv_strings);
@@ -263,12 +272,22 @@ TEST(Failure, LostReportIsAnErrorNotSuccess)
         {Stdout::DevFull, false, "osclock: write error: No space left on device\n"},
         {Stdout::Closed, false, "osclock: write error: Bad file descriptor\n"},
         {Stdout::ReaderGone, true, "osclock: write error: Broken pipe\n"},
+        // Every write succeeded, but closing the file failed, as NFS may report a full quota.
+        {Stdout::CloseFails, false, "osclock: write error: Input/output error\n"},
     };
+    std::string skipped;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message);
         const Result result = run_osclock("1172739903", "UTC0", {}, c.stdout_to, c.sigpipe_ignored);
+        if (c.stdout_to == Stdout::CloseFails && result.exited_with(kNoSeccomp)) {
+            skipped = result.err;
+            continue;
+        }
         EXPECT_TRUE(result.exited_with(1));
         EXPECT_EQ(result.err, c.message);
+    }
+    if (!skipped.empty()) {
+        GTEST_SKIP() << "failing close of standard output not tested: " << skipped;
     }
 }
 
