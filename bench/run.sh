@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Measures one run of osclock beside GNU date printing the same two lines and beside an empty
 # C++ program built by the same compiler and flags, each linked dynamically and statically:
 # instructions executed (callgrind), wall time (hyperfine, as a ratio to GNU date) and peak

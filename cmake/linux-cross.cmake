@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds for Linux with a Debian cross compiler, the preset naming it by its triplet in
 # OSCLOCK_TARGET (i686-linux-gnu, arm-linux-gnueabihf, aarch64-linux-gnu: Debian packages
 # g++-TRIPLET and, for the tests, libgtest-dev:ARCH). A foreign processor's programs run under

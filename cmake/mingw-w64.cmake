@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds for Windows with MinGW-w64 against msvcrt.dll, the preset naming the compiler by
 # its triplet in OSCLOCK_TARGET: i686-w64-mingw32 for 32-bit Windows (Debian packages
 # g++-mingw-w64-i686, wine, wine32:i386) or x86_64-w64-mingw32 for 64-bit Windows

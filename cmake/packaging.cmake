@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # CPack: a Debian package and a tarball on Linux, a ZIP for Windows.
 set(CPACK_PACKAGE_VENDOR "osclock developers")
 set(CPACK_PACKAGE_CONTACT "osclock developers")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // osclock: report the local time of day and the date from one reading of the system clock.
 #include <cerrno>
 #include <cinttypes>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a command with close() of standard output failing with EIO, as NFS fails a close when
 // the server could not store what was written (a full quota, a disk error) although every write
 // succeeded. A seccomp filter does it without privileges; the C library's fclose makes the system

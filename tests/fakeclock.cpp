@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tests' clock, which pins the reading osclock takes. Preloaded into the dynamically linked
 // osclock, or linked with osclock's own object file where nothing can be preloaded (a static or
 // Windows build). FAKECLOCK holds the first reading, in seconds since the epoch, or "fail" for a

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Runs osclock against the real clock, its standard output redirected to a file, and checks
 # that the file holds exactly the report date(1) gives for some second between the clock
 # readings taken just before and just after the run (less one, see below).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs osclock as a whole process, its clock pinned by the tests' clock (fakeclock.cpp, preloaded
 // or linked in) and its zone by a POSIX TZ string, and checks everything the process leaves behind.
 #include <gtest/gtest.h>

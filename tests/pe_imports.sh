@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Checks what a Windows build of osclock needs from the system: the DLLs KERNEL32.dll and
 # msvcrt.dll alone (no MinGW runtime DLL beside it), and msvcrt's 64-bit clock functions.
 #

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Runs every case of the pinned-clock table that holds for msvcrt against a Windows build of
 # osclock that has the tests' clock linked in, and checks its standard output (lines ending in
 # CR LF), standard error and exit status. The Linux harness, osclock_test.cpp, reads the same table.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Checks that osclock treats a report it could not write as a failure: exit status 1 and a
 # message on standard error, with standard output on a full device and with it closed.
 #
