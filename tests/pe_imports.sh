@@ -1,7 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Checks what a Windows build of osclock needs from the system: the DLLs KERNEL32.dll and
-# msvcrt.dll alone (no MinGW runtime DLL beside it), and msvcrt's 64-bit clock functions.
+# msvcrt.dll alone (no MinGW runtime DLL beside it), and msvcrt's 64-bit clock functions; and
+# that it is a console program that takes ASLR and DEP.
 #
 # usage: pe_imports.sh OBJDUMP osclock.exe
 set -u
@@ -22,4 +23,10 @@ if ! printf '%s\n' "$headers" | grep -q 'Subsystem.*(Windows CUI)'; then
     echo "FAIL: not a console program" >&2
     exit 1
 fi
-echo "PASS: imports from $dlls, with _time64 and _localtime64; console subsystem"
+for characteristic in DYNAMIC_BASE NX_COMPAT; do
+    if ! printf '%s\n' "$headers" | grep -Eq "^[[:space:]]+$characteristic\$"; then
+        echo "FAIL: not marked $characteristic" >&2
+        exit 1
+    fi
+done
+echo "PASS: imports from $dlls, with _time64 and _localtime64; console subsystem; DYNAMIC_BASE, NX_COMPAT"
