@@ -1,13 +1,65 @@
 # SPDX-License-Identifier: MIT
-# CPack: a Debian package and a tarball on Linux, a ZIP for Windows.
+# Install rules and CPack: a Debian package and a tarball on Linux, a ZIP for Windows.
+include(GNUInstallDirs)
+
+if(WIN32)
+    # A folder to unpack anywhere, the program beside what tells how to run it.
+    install(TARGETS osclock RUNTIME DESTINATION .)
+    install(FILES README.md LICENSE DESTINATION .)
+else()
+    install(TARGETS osclock)
+    if(CMAKE_OBJCOPY)
+        # As Debian's dh_strip does: a stripped executable loses the compiler's version stamp too.
+        install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/osclock\")
+        endif()")
+    endif()
+
+    # Debian's layout: the man page and the changelog compressed without a time stamp, and the
+    # licence as a machine-readable copyright file.
+    set(manual ${PROJECT_BINARY_DIR}/osclock.1.gz)
+    set(changelog ${PROJECT_BINARY_DIR}/changelog.gz)
+    add_custom_command(OUTPUT ${manual}
+        COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/doc/osclock.1 > ${manual}
+        DEPENDS doc/osclock.1 VERBATIM)
+    add_custom_command(OUTPUT ${changelog}
+        COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/doc/changelog > ${changelog}
+        DEPENDS doc/changelog VERBATIM)
+    add_custom_target(compressed_docs ALL DEPENDS ${manual} ${changelog})
+
+    file(READ LICENSE licence)
+    string(REGEX REPLACE "\n$" "" licence "${licence}")
+    string(REGEX REPLACE "\n\n" "\n.\n" licence "${licence}")
+    string(REGEX REPLACE "\n" "\n " licence "${licence}")
+    file(WRITE ${PROJECT_BINARY_DIR}/copyright
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: osclock
+
+Files: *
+Copyright: 2026 osclock developers
+License: MIT
+ ${licence}
+")
+
+    install(FILES ${manual} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${changelog} ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+
+set(OSCLOCK_MAINTAINER "osclock developers <osclock@users.noreply.invalid>"
+    CACHE STRING "The packages' maintainer, as Name <address>")
 set(CPACK_PACKAGE_VENDOR "osclock developers")
-set(CPACK_PACKAGE_CONTACT "osclock developers")
+set(CPACK_PACKAGE_CONTACT ${OSCLOCK_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "print the local time of day and the date")
-set(CPACK_PACKAGE_DESCRIPTION
-    "osclock reads the system clock once and prints two lines, the local time of day and the \
-date, such as OS time: 9:5:3 and OS date: 3/1/2007. The time zone and daylight-saving time \
-are those of the C library, set with TZ.")
+set(CPACK_PACKAGE_DESCRIPTION "osclock reads the system clock once and prints two lines,
+the local time of day and the date, such as:
+ OS time: 9:5:3
+ OS date: 3/1/2007
+The time zone and daylight-saving time are those of the C library,
+set with TZ. A report that cannot be written is an error, with a
+message and exit status 1.")
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
@@ -22,7 +74,9 @@ endif()
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-# The C library version the executable needs, worked out by dpkg-shlibdeps.
+# The C library version the executable needs, worked out by dpkg-shlibdeps, which cpack checks for
+# in packaging.cpack.cmake rather than quietly leaving the dependency out.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/packaging.cpack.cmake)
 
 include(CPack)

@@ -1,0 +1,14 @@
+# SPDX-License-Identifier: MIT
+# Read by cpack before each generator runs.
+if(CPACK_GENERATOR STREQUAL "DEB")
+    # Without them CPack fails obscurely (file) or builds a package that declares no dependency
+    # at all (dpkg-shlibdeps).
+    foreach(tool_and_package "file;file" "dpkg-shlibdeps;dpkg-dev")
+        list(GET tool_and_package 0 tool)
+        list(GET tool_and_package 1 package)
+        find_program(OSCLOCK_${tool}_PROGRAM ${tool})
+        if(NOT OSCLOCK_${tool}_PROGRAM)
+            message(FATAL_ERROR "building a Debian package needs ${tool}: install the ${package} package")
+        endif()
+    endforeach()
+endif()
