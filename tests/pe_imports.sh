@@ -13,20 +13,18 @@ if [ "$dlls" != "KERNEL32.dll msvcrt.dll " ]; then
     echo "FAIL: imports from $dlls; expected KERNEL32.dll msvcrt.dll" >&2
     exit 1
 fi
+# require PATTERN MESSAGE: fails with MESSAGE unless a line of the headers matches PATTERN (an ERE).
+require() {
+    if ! printf '%s\n' "$headers" | grep -Eq "$1"; then
+        echo "FAIL: $2" >&2
+        exit 1
+    fi
+}
 for function in _time64 _localtime64; do
-    if ! printf '%s\n' "$headers" | grep -Eq "[[:space:]]$function\$"; then
-        echo "FAIL: $function is not imported" >&2
-        exit 1
-    fi
+    require "[[:space:]]$function\$" "$function is not imported"
 done
-if ! printf '%s\n' "$headers" | grep -q 'Subsystem.*(Windows CUI)'; then
-    echo "FAIL: not a console program" >&2
-    exit 1
-fi
+require 'Subsystem.*\(Windows CUI\)' "not a console program"
 for characteristic in DYNAMIC_BASE NX_COMPAT; do
-    if ! printf '%s\n' "$headers" | grep -Eq "^[[:space:]]+$characteristic\$"; then
-        echo "FAIL: not marked $characteristic" >&2
-        exit 1
-    fi
+    require "^[[:space:]]+$characteristic\$" "not marked $characteristic"
 done
 echo "PASS: imports from $dlls, with _time64 and _localtime64; console subsystem; DYNAMIC_BASE, NX_COMPAT"
