@@ -18,14 +18,13 @@ else()
 
     # Debian's layout: the man page and the changelog compressed without a time stamp, and the
     # licence as a machine-readable copyright file.
+    foreach(document osclock.1 changelog)
+        add_custom_command(OUTPUT ${document}.gz
+            COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/doc/${document} > ${document}.gz
+            DEPENDS doc/${document} VERBATIM)
+    endforeach()
     set(manual ${PROJECT_BINARY_DIR}/osclock.1.gz)
     set(changelog ${PROJECT_BINARY_DIR}/changelog.gz)
-    add_custom_command(OUTPUT ${manual}
-        COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/doc/osclock.1 > ${manual}
-        DEPENDS doc/osclock.1 VERBATIM)
-    add_custom_command(OUTPUT ${changelog}
-        COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/doc/changelog > ${changelog}
-        DEPENDS doc/changelog VERBATIM)
     add_custom_target(compressed_docs ALL DEPENDS ${manual} ${changelog})
 
     file(READ LICENSE licence)

@@ -14,25 +14,31 @@
 
 namespace {
 
-std::int64_t pinned_reading()
+// The next reading, stored through OUT as time() does when OUT is not null.
+template <typename Time> Time pinned_reading(Time *out)
 {
     const char *setting = std::getenv("FAKECLOCK");
     if (setting == nullptr) {
         std::abort(); // the clock is replaced but no reading is pinned: the test itself is wrong
     }
+    Time reading = -1;
     if (std::strcmp(setting, "fail") == 0) {
         errno = EFAULT; // what time(2) can fail with, and a number every C library names
-        return -1;
+    } else {
+        static unsigned long long calls = 0;
+        char *end = nullptr;
+        errno = 0;
+        const long long first = std::strtoll(setting, &end, 10);
+        if (end == setting || *end != '\0' || errno != 0) {
+            std::abort();
+        }
+        // Unsigned, so that ticking past the largest reading wraps instead of overflowing.
+        reading = static_cast<Time>(static_cast<unsigned long long>(first) + calls++);
     }
-    static unsigned long long calls = 0;
-    char *end = nullptr;
-    errno = 0;
-    const long long first = std::strtoll(setting, &end, 10);
-    if (end == setting || *end != '\0' || errno != 0) {
-        std::abort();
+    if (out != nullptr) {
+        *out = reading;
     }
-    // Unsigned, so that ticking past the largest reading wraps instead of overflowing.
-    return static_cast<std::int64_t>(static_cast<unsigned long long>(first) + calls++);
+    return reading;
 }
 
 } // namespace
@@ -43,11 +49,7 @@ std::int64_t pinned_reading()
 // NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" std::int64_t __cdecl _time64(std::int64_t *out)
 {
-    const std::int64_t reading = pinned_reading();
-    if (out != nullptr) {
-        *out = reading;
-    }
-    return reading;
+    return pinned_reading(out);
 }
 extern "C" {
 std::int64_t(__cdecl *__MINGW_IMP_SYMBOL(_time64))(std::int64_t *) = _time64;
@@ -59,10 +61,6 @@ std::int64_t(__cdecl *__MINGW_IMP_SYMBOL(_time64))(std::int64_t *) = _time64;
 // glibc names the parameter with a reserved identifier, which this file may not use.
 extern "C" std::time_t time(std::time_t *out) // NOLINT(readability-inconsistent-declaration-parameter-name)
 {
-    const std::time_t reading = pinned_reading();
-    if (out != nullptr) {
-        *out = reading;
-    }
-    return reading;
+    return pinned_reading(out);
 }
 #endif
