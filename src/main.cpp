@@ -26,13 +26,26 @@ static int fail(const char *what)
 
 int main()
 {
-    // (time_t)-1 is the library's only failure signal, although it is also the instant
-    // 1969-12-31 23:59:59 UTC, which no working clock reads today.
     std::time_t now{};
+#ifdef _WIN32
+    // msvcrt has only time(), the system time as of the last tick, as every Windows tool shows it.
+    // (time_t)-1 is its only failure signal, although it is also the instant 1969-12-31
+    // 23:59:59 UTC, which no working clock reads today.
     errno = 0;
     if (std::time(&now) == static_cast<std::time_t>(-1)) {
         return fail("cannot read the system clock");
     }
+#else
+    // Not time(): on Linux it reads the kernel's coarse clock, which trails the real-time clock by
+    // up to a tick, so a run started just after a second turns would report the second before
+    // (and at midnight, yesterday). The fraction is dropped, never rounded, so the report never
+    // names a second that has not begun; failure comes by the return value alone.
+    timespec reading{};
+    if (clock_gettime(CLOCK_REALTIME, &reading) != 0) {
+        return fail("cannot read the system clock");
+    }
+    now = reading.tv_sec;
+#endif
 
     // Both lines come from this one record, so a run that straddles midnight still reports one
     // instant. Nothing may convert another time before both lines are printed.

@@ -1,66 +1,102 @@
 // SPDX-License-Identifier: MIT
 // The tests' clock, which pins the reading osclock takes. Preloaded into the dynamically linked
 // osclock, or linked with osclock's own object file where nothing can be preloaded (a static or
-// Windows build). FAKECLOCK holds the first reading, in seconds since the epoch, or "fail" for a
-// clock that cannot be read. Each later call reads one second on, so a program that reads the
-// clock twice gives itself away.
+// Windows build). FAKECLOCK holds the first reading, as seconds since the epoch with an optional
+// fraction of up to nine digits (1172739903.999999999), or "fail" for a clock that cannot be read.
+// Each later reading is one second on, so a program that reads the clock twice gives itself away.
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #ifndef _WIN32
-#include <ctime> // on Windows it declares the call defined below as imported
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <ctime> // not on Windows, where it declares the call defined below as imported
 #endif
 
 namespace {
 
-// The next reading, stored through OUT as time() does when OUT is not null.
-template <typename Time> Time pinned_reading(Time *out)
+// The next reading, or false with errno set for a clock that fails.
+bool pinned_reading(std::int64_t &seconds, long &nanoseconds)
 {
     const char *setting = std::getenv("FAKECLOCK");
     if (setting == nullptr) {
         std::abort(); // the clock is replaced but no reading is pinned: the test itself is wrong
     }
-    Time reading = -1;
     if (std::strcmp(setting, "fail") == 0) {
-        errno = EFAULT; // what time(2) can fail with, and a number every C library names
-    } else {
-        static unsigned long long calls = 0;
-        char *end = nullptr;
-        errno = 0;
-        const long long first = std::strtoll(setting, &end, 10);
-        if (end == setting || *end != '\0' || errno != 0) {
-            std::abort();
+        errno = EFAULT; // what the clock calls can fail with, and a number every C library names
+        return false;
+    }
+    char *end = nullptr;
+    errno = 0;
+    const long long first = std::strtoll(setting, &end, 10);
+    if (end == setting || errno != 0) {
+        std::abort();
+    }
+    const char *rest = end;
+    nanoseconds = 0;
+    if (*rest == '.') {
+        ++rest;
+        for (long scale = 100000000; scale > 0 && *rest >= '0' && *rest <= '9'; scale /= 10) {
+            nanoseconds += (*rest++ - '0') * scale;
         }
-        // Unsigned, so that ticking past the largest reading wraps instead of overflowing.
-        reading = static_cast<Time>(static_cast<unsigned long long>(first) + calls++);
     }
-    if (out != nullptr) {
-        *out = reading;
+    if (*rest != '\0') {
+        std::abort();
     }
-    return reading;
+    static unsigned long long calls = 0;
+    // Unsigned, so that ticking past the largest reading wraps instead of overflowing.
+    seconds = static_cast<std::int64_t>(static_cast<unsigned long long>(first) + calls++);
+    return true;
 }
 
 } // namespace
 
 #ifdef _WIN32
 // time() is an inline call of msvcrt's _time64 through the import pointer that time.h declares
-// it with; both are defined here, or the linker also takes msvcrt's and finds two.
+// it with; both are defined here, or the linker also takes msvcrt's and finds two. It has no
+// fraction, and -1 is its failure.
 // NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" std::int64_t __cdecl _time64(std::int64_t *out)
 {
-    return pinned_reading(out);
+    std::int64_t seconds = 0;
+    long nanoseconds = 0;
+    if (!pinned_reading(seconds, nanoseconds)) {
+        seconds = -1;
+    }
+    if (out != nullptr) {
+        *out = seconds;
+    }
+    return seconds;
 }
 extern "C" {
 std::int64_t(__cdecl *__MINGW_IMP_SYMBOL(_time64))(std::int64_t *) = _time64;
 }
 // NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 #else
-// Built with the program's time settings, this is whichever call time() is bound to: time
-// itself, or __time64 where a 32-bit C library keeps time() for its 32-bit calendar time.
-// glibc names the parameter with a reserved identifier, which this file may not use.
-extern "C" std::time_t time(std::time_t *out) // NOLINT(readability-inconsistent-declaration-parameter-name)
+// Built with the program's time settings, this is whichever call clock_gettime() is bound to:
+// clock_gettime itself, or __clock_gettime64 where a 32-bit C library keeps the plain name for
+// its 32-bit calendar time. Any other clock is the kernel's own, asked for directly, as neither a
+// preloaded library nor a static link can reach the C library's function it replaces.
+// glibc names the parameters with reserved identifiers, which this file may not use.
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
+extern "C" int clock_gettime(clockid_t clock, timespec *out) noexcept
 {
-    return pinned_reading(out);
+    if (clock != CLOCK_REALTIME) {
+#ifdef SYS_clock_gettime64
+        return static_cast<int>(syscall(SYS_clock_gettime64, clock, out)); // its timespec is 64-bit
+#else
+        return static_cast<int>(syscall(SYS_clock_gettime, clock, out));
+#endif
+    }
+    std::int64_t seconds = 0;
+    long nanoseconds = 0;
+    if (!pinned_reading(seconds, nanoseconds)) {
+        return -1;
+    }
+    out->tv_sec = static_cast<std::time_t>(seconds);
+    out->tv_nsec = nanoseconds;
+    return 0;
 }
 #endif

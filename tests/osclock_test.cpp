@@ -13,8 +13,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,13 +50,20 @@ std::string slurp(std::FILE *file)
     return text;
 }
 
-// osclock, or its build with the tests' clock linked in, and the failing_close helper, each
-// behind an emulator where it needs one.
-constexpr const char *kOsclockCommand[] = {OSCLOCK_COMMAND};
+// The shipped osclock; osclock as its clock can be pinned (itself with the tests' clock preloaded,
+// or a build with it linked in); and the failing_close helper; each behind an emulator where it
+// needs one.
+std::vector<std::string> osclock_command(bool pinned)
+{
+    if (pinned) {
+        return {PINNED_OSCLOCK_COMMAND};
+    }
+    return {SHIPPED_OSCLOCK_COMMAND};
+}
 constexpr const char *kFailingCloseCommand[] = {FAILING_CLOSE_COMMAND};
 
-// The parent's environment with the clock, the zone and any preload replaced.
-std::vector<std::string> child_environment(const std::string &clock, const std::string &tz)
+// The parent's environment with the zone replaced, and the clock pinned to CLOCK if there is one.
+std::vector<std::string> child_environment(const std::optional<std::string> &clock, const std::string &tz)
 {
     std::vector<std::string> env;
     for (char **entry = environ; *entry != nullptr; ++entry) {
@@ -64,10 +73,12 @@ std::vector<std::string> child_environment(const std::string &clock, const std::
         }
     }
     env.push_back("TZ=" + tz);
-    env.push_back("FAKECLOCK=" + clock);
+    if (clock) {
+        env.push_back("FAKECLOCK=" + *clock);
 #ifdef FAKECLOCK_LIBRARY
-    env.push_back(std::string("LD_PRELOAD=") + FAKECLOCK_LIBRARY);
+        env.push_back(std::string("LD_PRELOAD=") + FAKECLOCK_LIBRARY);
 #endif
+    }
     return env;
 }
 
@@ -78,9 +89,11 @@ std::vector<char *> pointers_to(std::vector<std::string> &strings)
     return pointers;
 }
 
-// Runs osclock with its clock reading pinned to CLOCK (or "fail") under the zone TZ.
-Result run_osclock(const std::string &clock, const std::string &tz = "UTC0", const std::vector<std::string> &args = {},
-                   Stdout stdout_to = Stdout::ToFile, bool sigpipe_ignored = false)
+// Runs osclock under the zone TZ with its clock reading pinned to CLOCK (or "fail"), or the shipped
+// osclock against the real clock where CLOCK is nullopt.
+Result run_osclock(const std::optional<std::string> &clock, const std::string &tz = "UTC0",
+                   const std::vector<std::string> &args = {}, Stdout stdout_to = Stdout::ToFile,
+                   bool sigpipe_ignored = false)
 {
     // Ignored here, so that a child spawned without resetting it inherits it ignored.
     ::signal(SIGPIPE, SIG_IGN);
@@ -124,7 +137,8 @@ Result run_osclock(const std::string &clock, const std::string &tz = "UTC0", con
     if (stdout_to == Stdout::CloseFails) {
         argv_strings.assign(std::begin(kFailingCloseCommand), std::end(kFailingCloseCommand));
     }
-    argv_strings.insert(argv_strings.end(), std::begin(kOsclockCommand), std::end(kOsclockCommand));
+    const std::vector<std::string> command = osclock_command(clock.has_value());
+    argv_strings.insert(argv_strings.end(), command.begin(), command.end());
     argv_strings.insert(argv_strings.end(), args.begin(), args.end());
     std::vector<std::string> env_strings = child_environment(clock, tz);
     std::vector<char *> argv = pointers_to(argv_strings);
@@ -245,6 +259,47 @@ TEST(Report, IgnoresItsArguments)
         EXPECT_TRUE(result.exited_with(0));
         EXPECT_EQ(result.out, expected);
         EXPECT_EQ(result.err, "");
+    }
+}
+
+// osclock's report of INSTANT under TZ=UTC0.
+std::string utc_report(std::time_t instant)
+{
+    std::tm fields{};
+    gmtime_r(&instant, &fields);
+    return report(std::to_string(fields.tm_hour) + ":" + std::to_string(fields.tm_min) + ":" +
+                      std::to_string(fields.tm_sec),
+                  std::to_string(fields.tm_mon + 1) + "/" + std::to_string(fields.tm_mday) + "/" +
+                      std::to_string(fields.tm_year + 1900));
+}
+
+// A clock that turns a second up to a tick late (time() on Linux) reports the second before the
+// one in which a run started just after the turn: a job started at midnight would log yesterday.
+// Under an emulator, a start takes longer than a tick and this tells nothing.
+TEST(LiveClock, ReportsNoSecondBeforeTheRunStarted)
+{
+    for (int run = 0; run < 3; ++run) {
+        timespec before{};
+        clock_gettime(CLOCK_REALTIME, &before);
+        const timespec nap{0, std::max(0L, 999'000'000L - before.tv_nsec)};
+        nanosleep(&nap, nullptr);
+        timespec started{};
+        do {
+            clock_gettime(CLOCK_REALTIME, &started);
+        } while (started.tv_sec == before.tv_sec);
+        const Result result = run_osclock(std::nullopt);
+        timespec ended{};
+        clock_gettime(CLOCK_REALTIME, &ended);
+
+        ASSERT_TRUE(result.exited_with(0)) << result.err;
+        bool of_the_run = false;
+        for (std::time_t second = started.tv_sec; second <= ended.tv_sec; ++second) {
+            of_the_run = of_the_run || result.out == utc_report(second);
+        }
+        EXPECT_TRUE(of_the_run) << "started " << started.tv_nsec << " ns into second " << started.tv_sec
+                                << ", ended in second " << ended.tv_sec << "; reported\n"
+                                << result.out
+                                << (result.out == utc_report(started.tv_sec - 1) ? "the second before" : "");
     }
 }
 
