@@ -37,7 +37,8 @@ else()
     # user emulator, started explicitly with the cross compiler's libraries, so that nothing is
     # registered with binfmt_misc and no host loader sees a preload meant for the target.
     if(NOT CMAKE_SYSTEM_PROCESSOR MATCHES "^i.86$")
-        find_program(OSCLOCK_EMULATOR qemu-${CMAKE_SYSTEM_PROCESSOR}-static)
+        string(REPLACE powerpc ppc qemu_processor ${CMAKE_SYSTEM_PROCESSOR})
+        find_program(OSCLOCK_EMULATOR qemu-${qemu_processor}-static)
         if(OSCLOCK_EMULATOR)
             set(CMAKE_CROSSCOMPILING_EMULATOR ${OSCLOCK_EMULATOR} -L /usr/${OSCLOCK_TARGET})
         endif()
