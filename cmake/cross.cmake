@@ -34,11 +34,13 @@ else()
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-multiarch
         OUTPUT_VARIABLE CMAKE_LIBRARY_ARCHITECTURE OUTPUT_STRIP_TRAILING_WHITESPACE)
     # The x86-64 kernel runs i686 programs itself. Any other processor's run under its static QEMU
-    # user emulator, started explicitly with the cross compiler's libraries, so that nothing is
-    # registered with binfmt_misc and no host loader sees a preload meant for the target.
+    # user emulator, started explicitly with the cross compiler's libraries, so that nothing need
+    # be registered with binfmt_misc and no host loader sees a preload meant for the target. It is
+    # qemu-ARCH-static from Debian 12's qemu-user-static, or qemu-ARCH from Debian 13's qemu-user,
+    # which is static there.
     if(NOT CMAKE_SYSTEM_PROCESSOR MATCHES "^i.86$")
         string(REPLACE powerpc ppc qemu_processor ${CMAKE_SYSTEM_PROCESSOR})
-        find_program(OSCLOCK_EMULATOR qemu-${qemu_processor}-static)
+        find_program(OSCLOCK_EMULATOR NAMES qemu-${qemu_processor}-static qemu-${qemu_processor})
         if(OSCLOCK_EMULATOR)
             set(CMAKE_CROSSCOMPILING_EMULATOR ${OSCLOCK_EMULATOR} -L /usr/${OSCLOCK_TARGET})
         endif()

@@ -12,8 +12,10 @@
 // A 32-bit calendar time runs out on 19 January 2038; refuse to build with one.
 static_assert(sizeof(std::time_t) * CHAR_BIT >= 64, "osclock needs a 64-bit time_t");
 
+namespace {
+
 // Reports "osclock: WHAT: REASON" from errno, or just WHAT when the library gave no reason.
-static int fail(const char *what)
+int fail(const char *what)
 {
     const int reason = errno;
     if (reason != 0) {
@@ -23,6 +25,8 @@ static int fail(const char *what)
     }
     return EXIT_FAILURE;
 }
+
+} // namespace
 
 int main()
 {

@@ -57,6 +57,8 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    // Always true or always false, as cppcheck says, depending on the processor.
+    // cppcheck-suppress knownConditionTrueFalse
     if (kArch == 0) {
         std::fprintf(stderr, "failing_close: no seccomp filter for this processor\n");
         return kNoSeccomp;
