@@ -3,9 +3,12 @@
 include(GNUInstallDirs)
 
 if(WIN32)
-    # A folder to unpack anywhere, the program beside what tells how to run it.
+    # A folder to unpack anywhere, the program beside what tells how to run it: text that opens
+    # with a double click, in any Notepad (.txt, CR LF), and the full README.
+    configure_file(doc/README.windows.txt README.txt @ONLY NEWLINE_STYLE CRLF)
+    configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
     install(TARGETS osclock RUNTIME DESTINATION .)
-    install(FILES README.md LICENSE DESTINATION .)
+    install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt README.md DESTINATION .)
 else()
     install(TARGETS osclock)
     if(CMAKE_OBJCOPY)

@@ -12,3 +12,8 @@ if(CPACK_GENERATOR STREQUAL "DEB")
         endif()
     endforeach()
 endif()
+if(CPACK_GENERATOR STREQUAL "ZIP")
+    # A ZIP stores its entries' times as local times: the same in every builder's zone only if
+    # that zone is fixed.
+    set(ENV{TZ} UTC0)
+endif()

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Checks what a Windows build of osclock needs from the system: the DLLs KERNEL32.dll and
 # msvcrt.dll alone (no MinGW runtime DLL beside it), and msvcrt's 64-bit clock functions; and
-# that it is a console program that takes ASLR and DEP.
+# that it is a console program that takes ASLR and DEP and is terminal-server aware.
 #
 # usage: pe_imports.sh OBJDUMP osclock.exe
 set -u
@@ -24,7 +24,7 @@ for function in _time64 _localtime64; do
     require "[[:space:]]$function\$" "$function is not imported"
 done
 require 'Subsystem.*\(Windows CUI\)' "not a console program"
-for characteristic in DYNAMIC_BASE NX_COMPAT; do
+for characteristic in DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE; do
     require "^[[:space:]]+$characteristic\$" "not marked $characteristic"
 done
-echo "PASS: imports from $dlls, with _time64 and _localtime64; console subsystem; DYNAMIC_BASE, NX_COMPAT"
+echo "PASS: imports from $dlls, with _time64 and _localtime64; console subsystem; DYNAMIC_BASE, NX_COMPAT, TERMINAL_SERVICE_AWARE"
