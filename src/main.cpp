@@ -32,9 +32,9 @@ int main()
 {
     std::time_t now{};
 #ifdef _WIN32
-    // msvcrt has only time(), the system time as of the last tick, as every Windows tool shows it.
-    // (time_t)-1 is its only failure signal, although it is also the instant 1969-12-31
-    // 23:59:59 UTC, which no working clock reads today.
+    // msvcrt's time() is the system time as of the last tick, as every Windows tool shows it; a
+    // finer clock would need Windows 8. (time_t)-1 is its only failure signal, although it is
+    // also the instant 1969-12-31 23:59:59 UTC, which no working clock reads today.
     errno = 0;
     if (std::time(&now) == static_cast<std::time_t>(-1)) {
         return fail("cannot read the system clock");
