@@ -25,14 +25,17 @@ date_format='+OS time: %-H:%-M:%-S%nOS date: %-m/%-d/%Y'
 results=$(mktemp -d)
 trap 'rm -rf "$results"' EXIT
 
-# Each of these runs COMMAND in the environment of the row being measured.
+# Runs COMMAND in the environment of the row being measured, the same small one for every program.
+in_row_environment() {
+    env -i TZ="$TZ" LC_ALL="$locale" "$@"
+}
 instructions() {
-    env -i TZ="$TZ" LC_ALL="$locale" valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+    in_row_environment valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
         sed -n 's/^==[0-9]*== Collected : //p'
 }
 peak_kib() {
     for _ in $(seq 21); do
-        env -i TZ="$TZ" LC_ALL="$locale" /usr/bin/time -f %M "$@" 2>&1 >/dev/null
+        in_row_environment /usr/bin/time -f %M "$@" 2>&1 >/dev/null
     done | sort -n | sed -n 11p
 }
 mean_seconds() {
@@ -40,7 +43,7 @@ mean_seconds() {
     for word in "$@"; do
         command="$command '$word'"
     done
-    env -i TZ="$TZ" LC_ALL="$locale" hyperfine -N --style none --warmup 20 --runs 500 \
+    in_row_environment hyperfine -N --style none --warmup 20 --runs 500 \
         --export-csv "$results/wall.csv" "$command" >/dev/null 2>&1
     tail -n 1 "$results/wall.csv" | cut -d, -f2
 }
