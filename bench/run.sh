@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 for linkage in dynamic static; do
     static=OFF
     [ "$linkage" = static ] && static=ON
-    cmake -S . -B "build/bench-$linkage" -DCMAKE_BUILD_TYPE=Release -DOSCLOCK_BENCHMARKS=ON \
+    cmake -S . -B "build/bench-$linkage" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DOSCLOCK_BENCHMARKS=ON \
         -DOSCLOCK_STATIC=$static >/dev/null
     cmake --build "build/bench-$linkage" >/dev/null
 done
