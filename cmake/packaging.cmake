@@ -3,12 +3,23 @@
 include(GNUInstallDirs)
 
 if(WIN32)
-    # A folder to unpack anywhere, the program beside what tells how to run it: text that opens
-    # with a double click, in any Notepad (.txt, CR LF), and the full README.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(CPACK_SYSTEM_NAME windows-x64)
+        set(OSCLOCK_WINDOWS_BUILD "64-bit build")
+        set(OSCLOCK_WINDOWS_RUNS_ON "It runs on 64-bit Windows only; for 32-bit Windows, take windows-x86.")
+    else()
+        set(CPACK_SYSTEM_NAME windows-x86)
+        set(OSCLOCK_WINDOWS_BUILD "32-bit build")
+        set(OSCLOCK_WINDOWS_RUNS_ON "It runs on 32-bit and 64-bit Windows; windows-x64 is the 64-bit one.")
+    endif()
+    # A folder to unpack anywhere, the program beside text that any Notepad shows as lines (.txt,
+    # CR LF): how to run it, what changed, the licence.
     configure_file(doc/README.windows.txt README.txt @ONLY NEWLINE_STYLE CRLF)
+    configure_file(doc/changelog CHANGES.txt @ONLY NEWLINE_STYLE CRLF)
     configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
     install(TARGETS osclock RUNTIME DESTINATION .)
-    install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt README.md DESTINATION .)
+    install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/CHANGES.txt
+        ${PROJECT_BINARY_DIR}/LICENSE.txt DESTINATION .)
 else()
     install(TARGETS osclock)
     if(CMAKE_OBJCOPY)
@@ -63,13 +74,10 @@ message and exit status 1.")
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+# FILE.sha256 beside each package, as sha256sum -c reads it.
+set(CPACK_PACKAGE_CHECKSUM SHA256)
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
-    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-        set(CPACK_SYSTEM_NAME windows-x64)
-    else()
-        set(CPACK_SYSTEM_NAME windows-x86)
-    endif()
 else()
     set(CPACK_GENERATOR DEB TGZ)
 endif()
