@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Cross-builds with a Debian cross compiler, which the preset names by its triplet in
-# OSCLOCK_TARGET; everything else follows from it. The README's table of targets lists the
+# OSCLOCK_TARGET; everything else follows from it. HACKING.md's table of targets lists the
 # Debian packages each one needs.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES OSCLOCK_TARGET)
 if(NOT OSCLOCK_TARGET)
