@@ -9,7 +9,7 @@
 # Markdown table.
 #
 # usage: bench/run.sh
-# needs: cmake g++ valgrind hyperfine time tzdata (Debian package names)
+# needs: cmake g++ lld valgrind hyperfine time tzdata (Debian package names)
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -57,6 +57,9 @@ measure() {
         >>"$results/rows"
 }
 
+. /etc/os-release
+echo "$PRETTY_NAME, $(ldd --version | head -n 1 | sed 's/.* //') glibc, $(c++ -dumpfullversion) GCC, $(uname -m):"
+echo
 echo "| TZ | program | instructions | × empty program | wall time × empty program | peak memory (KiB) |"
 echo "|---|---|---:|---:|---:|---:|"
 for TZ in UTC America/New_York; do

@@ -77,8 +77,8 @@ std::vector<std::string> child_environment(const std::optional<std::string> &clo
     std::vector<std::string> env;
     for (char **entry = environ; *entry != nullptr; ++entry) {
         const std::string var = *entry;
-        const bool replaced = var.rfind("TZ=", 0) == 0 || var.rfind("FAKECLOCK=", 0) == 0 ||
-                              (clock && var.rfind("LD_PRELOAD=", 0) == 0);
+        const bool replaced =
+            var.rfind("TZ=", 0) == 0 || var.rfind("FAKECLOCK=", 0) == 0 || (clock && var.rfind("LD_PRELOAD=", 0) == 0);
         if (!replaced) {
             env.push_back(var);
         }
