@@ -2,6 +2,37 @@
 # Install rules and CPack: a Debian package and a tarball on Linux, a ZIP for Windows.
 include(GNUInstallDirs)
 
+set(OSCLOCK_MAINTAINER "osclock developers <osclock@users.noreply.invalid>"
+    CACHE STRING "The packages' maintainer, as Name <address>")
+
+# NEWS's newest entry, headed "osclock VERSION (YYYY-MM-DD)", dates the release: the man page, the
+# Debian changelog, and every packaged file where the builder sets no SOURCE_DATE_EPOCH, so that
+# packages built from the same source are the same to the bit whenever they are built.
+file(READ NEWS news)
+if(NOT news MATCHES "^osclock ([^ \n]+) \\(([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])\\)\n\n")
+    message(FATAL_ERROR "NEWS does not begin with an entry headed \"osclock VERSION (YYYY-MM-DD)\"")
+endif()
+set(OSCLOCK_NEWS_VERSION ${CMAKE_MATCH_1})
+set(OSCLOCK_RELEASE_DATE ${CMAKE_MATCH_2}-${CMAKE_MATCH_3}-${CMAKE_MATCH_4})
+# Midnight UTC of that day, in seconds since 1970: days counted in years that begin in March, so
+# that a leap day ends its year. The "1" in front keeps a leading zero from reading as octal.
+set(year ${CMAKE_MATCH_2})
+math(EXPR month "1${CMAKE_MATCH_3} - 100")
+math(EXPR day "1${CMAKE_MATCH_4} - 100")
+if(month LESS_EQUAL 2)
+    math(EXPR year "${year} - 1")
+    math(EXPR month "${month} + 12")
+endif()
+math(EXPR OSCLOCK_RELEASE_EPOCH "86400 * (365 * ${year} + ${year} / 4 - ${year} / 100 + ${year} / 400
+    + (153 * (${month} - 3) + 2) / 5 + ${day} - 1 - 719468)")
+set(CPACK_OSCLOCK_RELEASE_EPOCH ${OSCLOCK_RELEASE_EPOCH}) # for packaging.cpack.cmake
+
+# Folders are 0755 whatever the builder's umask, as Debian's policy has them; files take install()'s
+# own modes, 0755 for programs and 0644 for the rest.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
+
 if(WIN32)
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
         set(CPACK_SYSTEM_NAME windows-x64)
@@ -15,7 +46,7 @@ if(WIN32)
     # A folder to unpack anywhere, the program beside text that any Notepad shows as lines (.txt,
     # CR LF): how to run it, what changed, the licence.
     configure_file(doc/README.windows.txt README.txt @ONLY NEWLINE_STYLE CRLF)
-    configure_file(doc/changelog CHANGES.txt @ONLY NEWLINE_STYLE CRLF)
+    configure_file(NEWS CHANGES.txt @ONLY NEWLINE_STYLE CRLF)
     configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
     install(TARGETS osclock RUNTIME DESTINATION .)
     install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/CHANGES.txt
@@ -31,11 +62,26 @@ else()
     endif()
 
     # Debian's layout: the man page and the changelog compressed without a time stamp, and the
-    # licence as a machine-readable copyright file.
+    # licence as a machine-readable copyright file. lintian reads the changelog of a package
+    # without a Debian revision as a Debian changelog, so it is NEWS's newest entry in that form.
+    configure_file(doc/osclock.1.in osclock.1 @ONLY)
+    string(REGEX REPLACE "^[^\n]*\n\n" "" changes "${news}")
+    string(REGEX REPLACE "\n\nosclock .*" "" changes "${changes}")
+    string(REGEX REPLACE "\n+$" "" changes "${changes}")
+    set(saved_epoch "$ENV{SOURCE_DATE_EPOCH}")
+    set(ENV{SOURCE_DATE_EPOCH} ${OSCLOCK_RELEASE_EPOCH})
+    string(TIMESTAMP changes_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+    set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
+    file(WRITE ${PROJECT_BINARY_DIR}/changelog "osclock (${PROJECT_VERSION}) unstable; urgency=medium
+
+${changes}
+
+ -- ${OSCLOCK_MAINTAINER}  ${changes_date}
+")
     foreach(document osclock.1 changelog)
         add_custom_command(OUTPUT ${document}.gz
-            COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/doc/${document} > ${document}.gz
-            DEPENDS doc/${document} VERBATIM)
+            COMMAND gzip -9n -c ${document} > ${document}.gz
+            DEPENDS ${PROJECT_BINARY_DIR}/${document} VERBATIM)
     endforeach()
     set(manual ${PROJECT_BINARY_DIR}/osclock.1.gz)
     set(changelog ${PROJECT_BINARY_DIR}/changelog.gz)
@@ -59,8 +105,6 @@ License: MIT
     install(FILES ${changelog} ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 
-set(OSCLOCK_MAINTAINER "osclock developers <osclock@users.noreply.invalid>"
-    CACHE STRING "The packages' maintainer, as Name <address>")
 set(CPACK_PACKAGE_VENDOR "osclock developers")
 set(CPACK_PACKAGE_CONTACT ${OSCLOCK_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "print the local time of day and the date")
@@ -88,5 +132,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # in packaging.cpack.cmake rather than quietly leaving the dependency out.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/packaging.cpack.cmake)
+
+# The source tarball of a release is git's archive of the release commit (see HACKING.md); this
+# one, of the working tree, leaves out what git would.
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_PACKAGE_FILE_NAME osclock-${PROJECT_VERSION})
+string(REGEX REPLACE "[][\\.*+?|^$()]" "\\\\\\0" source_pattern "${PROJECT_SOURCE_DIR}")
+string(REGEX REPLACE "[][\\.*+?|^$()]" "\\\\\\0" binary_pattern "${PROJECT_BINARY_DIR}")
+set(CPACK_SOURCE_IGNORE_FILES "^${source_pattern}/\\.git/" "^${source_pattern}/build/" "^${binary_pattern}/")
 
 include(CPack)

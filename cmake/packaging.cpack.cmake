@@ -12,6 +12,11 @@ if(CPACK_GENERATOR STREQUAL "DEB")
         endif()
     endforeach()
 endif()
+# The archives' time stamps, and those that strip writes into a Windows executable, are the
+# release's date unless the builder gives another.
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+    set(ENV{SOURCE_DATE_EPOCH} ${CPACK_OSCLOCK_RELEASE_EPOCH})
+endif()
 if(CPACK_GENERATOR STREQUAL "ZIP")
     # A ZIP stores its entries' times as local times: the same in every builder's zone only if
     # that zone is fixed.
