@@ -134,11 +134,13 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/packaging.cpack.cmake)
 
 # The source tarball of a release is git's archive of the release commit (see HACKING.md); this
-# one, of the working tree, leaves out what git would.
+# one, of the working tree, leaves out what git would. CPack reads the patterns from a file of
+# CMake code, hence each backslash twice.
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_PACKAGE_FILE_NAME osclock-${PROJECT_VERSION})
-string(REGEX REPLACE "[][\\.*+?|^$()]" "\\\\\\0" source_pattern "${PROJECT_SOURCE_DIR}")
-string(REGEX REPLACE "[][\\.*+?|^$()]" "\\\\\\0" binary_pattern "${PROJECT_BINARY_DIR}")
-set(CPACK_SOURCE_IGNORE_FILES "^${source_pattern}/\\.git/" "^${source_pattern}/build/" "^${binary_pattern}/")
+foreach(folder SOURCE BINARY)
+    string(REGEX REPLACE "[][\\.*+?|^$()]" "\\\\\\\\\\0" ${folder}_pattern "${PROJECT_${folder}_DIR}")
+endforeach()
+set(CPACK_SOURCE_IGNORE_FILES "^${SOURCE_pattern}/\\\\.git/" "^${SOURCE_pattern}/build/" "^${BINARY_pattern}/")
 
 include(CPack)
