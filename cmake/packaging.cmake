@@ -144,3 +144,6 @@ endforeach()
 set(CPACK_SOURCE_IGNORE_FILES "^${SOURCE_pattern}/\\\\.git/" "^${SOURCE_pattern}/build/" "^${BINARY_pattern}/")
 
 include(CPack)
+
+# Undoes `cmake --install`, at whatever prefix and DESTDIR it was given.
+add_custom_target(uninstall COMMAND ${CMAKE_COMMAND} -P ${PROJECT_SOURCE_DIR}/cmake/uninstall.cmake VERBATIM)
