@@ -57,6 +57,7 @@ measure() {
         >>"$results/rows"
 }
 
+# shellcheck source=/dev/null # the system's own
 . /etc/os-release
 echo "$PRETTY_NAME, $(ldd --version | head -n 1 | sed 's/.* //') glibc, $(c++ -dumpfullversion) GCC, $(uname -m):"
 echo
