@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#ifndef _WIN32
+#include <time.h> // NOLINT(modernize-deprecated-headers): POSIX's clock_gettime, which <ctime> need not declare
+#endif
 
 // A 32-bit calendar time runs out on 19 January 2038; refuse to build with one.
 static_assert(sizeof(std::time_t) * CHAR_BIT >= 64, "osclock needs a 64-bit time_t");

@@ -12,12 +12,13 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <ctime> // not on Windows, where it declares the call defined below as imported
+#include <time.h> // NOLINT(modernize-deprecated-headers): POSIX's clock_gettime; not on Windows, where
+                  // it declares the call defined below as imported
 #endif
 
 namespace {
 
-// The next reading, or false with errno set for a clock that fails.
+// The next reading, or false for a clock that fails.
 bool pinned_reading(std::int64_t &seconds, long &nanoseconds)
 {
     const char *setting = std::getenv("FAKECLOCK");
@@ -25,7 +26,6 @@ bool pinned_reading(std::int64_t &seconds, long &nanoseconds)
         std::abort(); // the clock is replaced but no reading is pinned: the test itself is wrong
     }
     if (std::strcmp(setting, "fail") == 0) {
-        errno = EFAULT; // what the clock calls can fail with, and a number every C library names
         return false;
     }
     char *end = nullptr;
@@ -56,7 +56,7 @@ bool pinned_reading(std::int64_t &seconds, long &nanoseconds)
 #ifdef _WIN32
 // time() is an inline call of msvcrt's _time64 through the import pointer that time.h declares
 // it with; both are defined here, or the linker also takes msvcrt's and finds two. It has no
-// fraction, and -1 is its failure.
+// fraction, and -1 is its failure, which it reports by nothing else: errno is left alone.
 // NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" std::int64_t __cdecl _time64(std::int64_t *out)
 {
@@ -93,9 +93,10 @@ extern "C" int clock_gettime(clockid_t clock, timespec *out) noexcept
     std::int64_t seconds = 0;
     long nanoseconds = 0;
     if (!pinned_reading(seconds, nanoseconds)) {
+        errno = EFAULT; // what clock_gettime can fail with, and a number every C library names
         return -1;
     }
-    out->tv_sec = static_cast<std::time_t>(seconds);
+    out->tv_sec = static_cast<time_t>(seconds);
     out->tv_nsec = nanoseconds;
     return 0;
 }

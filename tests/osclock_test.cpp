@@ -67,7 +67,14 @@ std::vector<std::string> osclock_command(bool pinned)
     }
     return {SHIPPED_OSCLOCK_COMMAND};
 }
-constexpr const char *kFailingCloseCommand[] = {FAILING_CLOSE_COMMAND};
+std::vector<std::string> failing_close_command()
+{
+#ifdef FAILING_CLOSE_COMMAND
+    return {FAILING_CLOSE_COMMAND};
+#else
+    return {}; // no seccomp: not Linux
+#endif
+}
 
 // The parent's environment with the zone replaced, and the clock pinned to CLOCK if there is one.
 // Against the real clock the preloads stay: under a faked clock (libfaketime, as reproducible
@@ -152,7 +159,7 @@ Result run_osclock(const std::optional<std::string> &clock, const std::string &t
 
     std::vector<std::string> argv_strings;
     if (stdout_to == Stdout::CloseFails) {
-        argv_strings.assign(std::begin(kFailingCloseCommand), std::end(kFailingCloseCommand));
+        argv_strings = failing_close_command();
     }
     const std::vector<std::string> command = osclock_command(clock.has_value());
     argv_strings.insert(argv_strings.end(), command.begin(), command.end());
@@ -185,6 +192,13 @@ std::string report(const std::string &time, const std::string &date)
     return "OS time: " + time + "\nOS date: " + date + "\n";
 }
 
+// The table's name for the C library this harness runs on; its rows for "all" hold everywhere.
+#ifdef __GLIBC__
+constexpr const char *kCLibrary = "glibc";
+#else
+constexpr const char *kCLibrary = "";
+#endif
+
 // One line of the table that every target's runner reads; see pinned_clock.table.
 struct PinnedCase {
     std::string name;
@@ -213,7 +227,7 @@ std::vector<PinnedCase> pinned_cases()
             std::fprintf(stderr, "%s: not a case: %s\n", PINNED_CLOCK_TABLE, line.c_str());
             std::exit(EXIT_FAILURE);
         }
-        if (on == "all" || on == "glibc") {
+        if (on == "all" || on == kCLibrary) {
             cases.push_back(c);
         }
     }
@@ -335,6 +349,10 @@ TEST(Failure, LostReportIsAnErrorNotSuccess)
     std::string skipped;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message);
+        if (c.stdout_to == Stdout::CloseFails && failing_close_command().empty()) {
+            skipped = "it needs Linux's seccomp filters";
+            continue;
+        }
         const Result result = run_osclock("1172739903", "UTC0", {}, c.stdout_to, c.sigpipe_ignored);
         if (c.stdout_to == Stdout::CloseFails && result.exited_with(kNoSeccomp)) {
             skipped = result.err;
