@@ -3,8 +3,8 @@
 # Measures one run of osclock beside an empty C++ program built by the same compiler and flags,
 # each linked dynamically and statically, and beside GNU date printing the same two lines in the
 # C locale and in a UTF-8 one (where it loads locale data): instructions executed (callgrind),
-# wall time (hyperfine, as a ratio to the empty program) and peak resident memory (GNU time, the
-# median of 21 runs), under TZ=UTC and TZ=America/New_York. Every program runs in the same small
+# wall time (hyperfine, the fastest of 500 runs, as a ratio to the empty program's) and peak
+# resident memory (GNU time, the median of 21 runs), under TZ=UTC and TZ=America/New_York. Every program runs in the same small
 # environment, TZ and LC_ALL alone, as the counts move with the environment's size. Prints one
 # Markdown table.
 #
@@ -13,11 +13,23 @@
 set -eu
 cd "$(dirname "$0")/.."
 
+fail() {
+    echo "bench: $*" >&2
+    exit 1
+}
+# Each tool by its Debian package: a missing one would measure nothing.
+for tool_and_package in valgrind:valgrind hyperfine:hyperfine /usr/bin/time:time \
+    /usr/share/zoneinfo/America/New_York:tzdata; do
+    tool=${tool_and_package%:*}
+    command -v "$tool" >/dev/null 2>&1 || test -e "$tool" ||
+        fail "needs $tool: install the ${tool_and_package##*:} package"
+done
+
 for linkage in dynamic static; do
     static=OFF
     [ "$linkage" = static ] && static=ON
     cmake -S . -B "build/bench-$linkage" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DOSCLOCK_BENCHMARKS=ON \
-        -DOSCLOCK_STATIC=$static >/dev/null
+        -DOSCLOCK_STATIC=$static -DOSCLOCK_REQUIRE_LLD=ON >/dev/null
     cmake --build "build/bench-$linkage" >/dev/null
 done
 
@@ -38,14 +50,15 @@ peak_kib() {
         in_row_environment /usr/bin/time -f %M "$@" 2>&1 >/dev/null
     done | sort -n | sed -n 11p
 }
-mean_seconds() {
+fastest_seconds() {
     command=
     for word in "$@"; do
         command="$command '$word'"
     done
     in_row_environment hyperfine -N --style none --warmup 20 --runs 500 \
         --export-csv "$results/wall.csv" "$command" >/dev/null 2>&1
-    tail -n 1 "$results/wall.csv" | cut -d, -f2
+    awk -F, 'NR == 1 { for (i = 1; i <= NF; i++) if ($i == "min") column = i } NR == 2 { print $column }' \
+        "$results/wall.csv"
 }
 
 # One row a program: its label, the locale it runs in, then the command.
@@ -53,8 +66,15 @@ measure() {
     label=$1
     locale=$2
     shift 2
-    printf '%s\t%s\t%s\t%s\n' "$label" "$(instructions "$@")" "$(mean_seconds "$@")" "$(peak_kib "$@")" \
-        >>"$results/rows"
+    count=$(instructions "$@")
+    seconds=$(fastest_seconds "$@")
+    kib=$(peak_kib "$@")
+    for value in "$count" "$seconds" "$kib"; do
+        case $value in
+        '' | *[!0-9.e-]*) fail "$label: no measurement (instructions '$count', seconds '$seconds', KiB '$kib')" ;;
+        esac
+    done
+    printf '%s\t%s\t%s\t%s\n' "$label" "$count" "$seconds" "$kib" >>"$results/rows"
 }
 
 # shellcheck source=/dev/null # the system's own
