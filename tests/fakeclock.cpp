@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The tests' clock, which pins the reading osclock takes. Preloaded into the dynamically linked
-// osclock, or linked with osclock's own object file where nothing can be preloaded (a static or
+// osclock, or linked with osclock's own source where nothing can be preloaded (a static or
 // Windows build). FAKECLOCK holds the first reading, as seconds since the epoch with an optional
 // fraction of up to nine digits (1172739903.999999999), or "fail" for a clock that cannot be read.
 // Each later reading is one second on, so a program that reads the clock twice gives itself away.
