@@ -4,9 +4,9 @@
 # each linked dynamically and statically, and beside GNU date printing the same two lines in the
 # C locale and in a UTF-8 one (where it loads locale data): instructions executed (callgrind),
 # wall time (hyperfine, the fastest of 500 runs, as a ratio to the empty program's) and peak
-# resident memory (GNU time, the median of 21 runs), under TZ=UTC and TZ=America/New_York. Every program runs in the same small
-# environment, TZ and LC_ALL alone, as the counts move with the environment's size. Prints one
-# Markdown table.
+# resident memory (GNU time, the median of 21 runs), under TZ=UTC and TZ=America/New_York. Every
+# program runs in the same small environment, TZ and LC_ALL alone, as the counts move with the
+# environment's size. Prints one Markdown table.
 #
 # usage: bench/run.sh
 # needs: cmake g++ lld valgrind hyperfine time tzdata (Debian package names)
