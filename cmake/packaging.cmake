@@ -5,26 +5,12 @@ include(GNUInstallDirs)
 set(OSCLOCK_MAINTAINER "osclock developers <osclock@users.noreply.invalid>"
     CACHE STRING "The packages' maintainer, as Name <address>")
 
-# NEWS's newest entry, headed "osclock VERSION (YYYY-MM-DD)", dates the release: the man page, the
-# Debian changelog, and every packaged file where the builder sets no SOURCE_DATE_EPOCH, so that
-# packages built from the same source are the same to the bit whenever they are built.
-file(READ NEWS news)
-if(NOT news MATCHES "^osclock ([^ \n]+) \\(([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])\\)\n\n")
-    message(FATAL_ERROR "NEWS does not begin with an entry headed \"osclock VERSION (YYYY-MM-DD)\"")
-endif()
-set(OSCLOCK_NEWS_VERSION ${CMAKE_MATCH_1})
-set(OSCLOCK_RELEASE_DATE ${CMAKE_MATCH_2}-${CMAKE_MATCH_3}-${CMAKE_MATCH_4})
-# Midnight UTC of that day, in seconds since 1970: days counted in years that begin in March, so
-# that a leap day ends its year. The "1" in front keeps a leading zero from reading as octal.
-set(year ${CMAKE_MATCH_2})
-math(EXPR month "1${CMAKE_MATCH_3} - 100")
-math(EXPR day "1${CMAKE_MATCH_4} - 100")
-if(month LESS_EQUAL 2)
-    math(EXPR year "${year} - 1")
-    math(EXPR month "${month} + 12")
-endif()
-math(EXPR OSCLOCK_RELEASE_EPOCH "86400 * (365 * ${year} + ${year} / 4 - ${year} / 100 + ${year} / 400
-    + (153 * (${month} - 3) + 2) / 5 + ${day} - 1 - 719468)")
+# NEWS's newest entry dates the release: the man page, the Debian changelog, and every packaged
+# file where the builder sets no SOURCE_DATE_EPOCH, so that packages built from the same source are
+# the same to the bit whenever they are built.
+include(${CMAKE_CURRENT_LIST_DIR}/news.cmake)
+osclock_read_news(${PROJECT_SOURCE_DIR}/NEWS)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/NEWS)
 set(CPACK_OSCLOCK_RELEASE_EPOCH ${OSCLOCK_RELEASE_EPOCH}) # for packaging.cpack.cmake
 
 # Folders are 0755 whatever the builder's umask, as Debian's policy has them; files take install()'s
@@ -52,41 +38,32 @@ if(WIN32)
     install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/CHANGES.txt
         ${PROJECT_BINARY_DIR}/LICENSE.txt DESTINATION .)
 else()
-    install(TARGETS osclock)
+    install(TARGETS osclock COMPONENT program)
     if(CMAKE_OBJCOPY)
         # As Debian's dh_strip does: a stripped executable loses the compiler's version stamp too.
         install(CODE "if(CMAKE_INSTALL_DO_STRIP)
             execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
                 \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/osclock\")
-        endif()")
+        endif()" COMPONENT program)
     endif()
 
-    # Debian's layout: the man page and the changelog compressed without a time stamp, and the
-    # licence as a machine-readable copyright file. lintian reads the changelog of a package
-    # without a Debian revision as a Debian changelog, so it is NEWS's newest entry in that form.
+    # The man page compressed without a time stamp, as Debian's layout has it.
     configure_file(doc/osclock.1.in osclock.1 @ONLY)
-    string(REGEX REPLACE "^[^\n]*\n\n" "" changes "${news}")
-    string(REGEX REPLACE "\n\nosclock .*" "" changes "${changes}")
-    string(REGEX REPLACE "\n+$" "" changes "${changes}")
-    set(saved_epoch "$ENV{SOURCE_DATE_EPOCH}")
-    set(ENV{SOURCE_DATE_EPOCH} ${OSCLOCK_RELEASE_EPOCH})
-    string(TIMESTAMP changes_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
-    set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
-    file(WRITE ${PROJECT_BINARY_DIR}/changelog "osclock (${PROJECT_VERSION}) unstable; urgency=medium
+    add_custom_command(OUTPUT osclock.1.gz COMMAND gzip -9n -c osclock.1 > osclock.1.gz
+        DEPENDS ${PROJECT_BINARY_DIR}/osclock.1 VERBATIM)
+    add_custom_target(manual ALL DEPENDS ${PROJECT_BINARY_DIR}/osclock.1.gz)
+    install(FILES ${PROJECT_BINARY_DIR}/osclock.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+        COMPONENT program)
+    install(FILES LICENSE NEWS DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT upstream_docs)
 
-${changes}
-
- -- ${OSCLOCK_MAINTAINER}  ${changes_date}
-")
-    foreach(document osclock.1 changelog)
-        add_custom_command(OUTPUT ${document}.gz
-            COMMAND gzip -9n -c ${document} > ${document}.gz
-            DEPENDS ${PROJECT_BINARY_DIR}/${document} VERBATIM)
-    endforeach()
-    set(manual ${PROJECT_BINARY_DIR}/osclock.1.gz)
-    set(changelog ${PROJECT_BINARY_DIR}/changelog.gz)
-    add_custom_target(compressed_docs ALL DEPENDS ${manual} ${changelog})
-
+    # The .deb carries the licence and the changelog in Debian's formats instead, as lintian asks:
+    # the licence as a machine-readable copyright file, NEWS's newest entry as a Debian changelog.
+    # They are installed only into the .deb (packaging.cpack.cmake chooses the components).
+    osclock_write_debian_changelog(${PROJECT_SOURCE_DIR}/NEWS ${PROJECT_BINARY_DIR}/changelog
+        "${OSCLOCK_MAINTAINER}")
+    add_custom_command(OUTPUT changelog.gz COMMAND gzip -9n -c changelog > changelog.gz
+        DEPENDS ${PROJECT_BINARY_DIR}/changelog VERBATIM)
+    add_custom_target(debian_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
     file(READ LICENSE licence)
     string(REGEX REPLACE "\n$" "" licence "${licence}")
     string(REGEX REPLACE "\n\n" "\n.\n" licence "${licence}")
@@ -100,9 +77,9 @@ Copyright: 2026 osclock developers
 License: MIT
  ${licence}
 ")
-
-    install(FILES ${manual} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-    install(FILES ${changelog} ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    install(FILES ${PROJECT_BINARY_DIR}/changelog.gz ${PROJECT_BINARY_DIR}/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian_docs EXCLUDE_FROM_ALL)
+    set(CPACK_OSCLOCK_BINARY_DIR ${PROJECT_BINARY_DIR}) # for packaging.cpack.cmake
 endif()
 
 set(CPACK_PACKAGE_VENDOR "osclock developers")
