@@ -5,7 +5,8 @@
 #
 # Included, it defines osclock_read_news() and osclock_write_debian_changelog(). Run as a script,
 # it checks NEWS before a release is built, or writes the Debian changelog of a test's NEWS:
-#   cmake -D NEWS=FILE -P news.cmake               prints "VERSION YYYY-MM-DD EPOCH", or fails
+#   cmake -D NEWS=FILE [-D NEWEST_ENTRY=OUT] -P news.cmake
+#       prints "VERSION YYYY-MM-DD EPOCH", and writes the newest entry's text into OUT; or fails
 #   cmake -D NEWS=FILE -D DEBIAN_CHANGELOG=OUT -D "MAINTAINER=NAME <ADDRESS>" -P news.cmake
 
 # Sets OSCLOCK_NEWS_VERSION, OSCLOCK_RELEASE_DATE, OSCLOCK_RELEASE_EPOCH (midnight UTC of that
@@ -85,6 +86,9 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
         osclock_write_debian_changelog("${NEWS}" "${DEBIAN_CHANGELOG}" "${MAINTAINER}")
     else()
         osclock_read_news("${NEWS}")
+        if(DEFINED NEWEST_ENTRY)
+            file(WRITE "${NEWEST_ENTRY}" "${OSCLOCK_NEWS_CHANGES}\n")
+        endif()
         execute_process(COMMAND ${CMAKE_COMMAND} -E echo
             "${OSCLOCK_NEWS_VERSION} ${OSCLOCK_RELEASE_DATE} ${OSCLOCK_RELEASE_EPOCH}")
     endif()
