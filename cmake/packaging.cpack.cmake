@@ -12,14 +12,11 @@ if(CPACK_GENERATOR STREQUAL "DEB")
         endif()
     endforeach()
 endif()
-# The .deb carries the licence and changelog in Debian's formats, the tarball upstream's LICENSE and
-# NEWS, as `cmake --install` does.
+# The .deb carries the licence and changelog in Debian's formats, rather than upstream's LICENSE
+# and NEWS that `cmake --install` installs.
 if(CPACK_GENERATOR STREQUAL "DEB")
     set(CPACK_INSTALL_CMAKE_PROJECTS
         "${CPACK_OSCLOCK_BINARY_DIR};osclock;program;/;${CPACK_OSCLOCK_BINARY_DIR};osclock;debian_docs;/")
-elseif(CPACK_GENERATOR STREQUAL "TGZ")
-    set(CPACK_INSTALL_CMAKE_PROJECTS
-        "${CPACK_OSCLOCK_BINARY_DIR};osclock;program;/;${CPACK_OSCLOCK_BINARY_DIR};osclock;upstream_docs;/")
 endif()
 # The archives' time stamps, and those that strip writes into a Windows executable, are the
 # release's date unless the builder gives another.
