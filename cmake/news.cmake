@@ -9,6 +9,15 @@
 #       prints "VERSION YYYY-MM-DD EPOCH", and writes the newest entry's text into OUT; or fails
 #   cmake -D NEWS=FILE -D DEBIAN_CHANGELOG=OUT -D "MAINTAINER=NAME <ADDRESS>" -P news.cmake
 
+# Formats EPOCH, in seconds since 1970, as string(TIMESTAMP) does in UTC, into OUTPUT.
+function(osclock_utc_time output epoch format)
+    set(saved_epoch "$ENV{SOURCE_DATE_EPOCH}")
+    set(ENV{SOURCE_DATE_EPOCH} ${epoch})
+    string(TIMESTAMP time "${format}" UTC)
+    set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
+    set(${output} "${time}" PARENT_SCOPE)
+endfunction()
+
 # Sets OSCLOCK_NEWS_VERSION, OSCLOCK_RELEASE_DATE, OSCLOCK_RELEASE_EPOCH (midnight UTC of that
 # date, in seconds since 1970) and OSCLOCK_NEWS_CHANGES (the newest entry's text) in the caller's
 # scope, or stops saying what is wrong with NEWS.
@@ -36,10 +45,7 @@ function(osclock_read_news news_file)
     math(EXPR epoch "86400 * (365 * ${year} + ${year} / 4 - ${year} / 100 + ${year} / 400
         + (153 * (${month} - 3) + 2) / 5 + ${day} - 1 - 719468)")
     # A day past its month's end (2026-02-30) counts on into the next: only a real date comes back.
-    set(saved_epoch "$ENV{SOURCE_DATE_EPOCH}")
-    set(ENV{SOURCE_DATE_EPOCH} ${epoch})
-    string(TIMESTAMP round_trip "%Y-%m-%d" UTC)
-    set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
+    osclock_utc_time(round_trip ${epoch} "%Y-%m-%d")
     if(NOT round_trip STREQUAL date)
         message(FATAL_ERROR "NEWS's newest entry is dated ${date}, which is no calendar date")
     endif()
@@ -69,10 +75,7 @@ endfunction()
 # without a Debian revision as one.
 function(osclock_write_debian_changelog news_file output maintainer)
     osclock_read_news("${news_file}")
-    set(saved_epoch "$ENV{SOURCE_DATE_EPOCH}")
-    set(ENV{SOURCE_DATE_EPOCH} ${OSCLOCK_RELEASE_EPOCH})
-    string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC)
-    set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
+    osclock_utc_time(date ${OSCLOCK_RELEASE_EPOCH} "%a, %d %b %Y %H:%M:%S +0000")
     file(WRITE "${output}" "osclock (${OSCLOCK_NEWS_VERSION}) unstable; urgency=medium
 
 ${OSCLOCK_NEWS_CHANGES}
