@@ -20,8 +20,5 @@ if(OSCLOCK_TARGET MATCHES "-mingw32$")
     set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
     set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 else()
-    # Linux. The target's own packages (libgtest-dev:ARCH) live in Debian's multiarch folders.
     set(CMAKE_SYSTEM_NAME Linux)
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-multiarch
-        OUTPUT_VARIABLE CMAKE_LIBRARY_ARCHITECTURE OUTPUT_STRIP_TRAILING_WHITESPACE)
 endif()
