@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Cross-builds with a Debian cross compiler, which the preset names by its triplet in
-# OSCLOCK_TARGET; everything else follows from it. HACKING.md's table of targets lists the
-# Debian packages each one needs.
+# OSCLOCK_TARGET; everything else follows from it. `sh .ci/targets list` names the Debian packages
+# each target needs.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES OSCLOCK_TARGET)
 if(NOT OSCLOCK_TARGET)
     message(FATAL_ERROR "Set OSCLOCK_TARGET to the cross compiler's triplet, such as aarch64-linux-gnu")
