@@ -88,12 +88,12 @@ literal() {
 }
 
 # live NAME COMMAND...: runs COMMAND against the real clock under TZ=UTC0 and passes when its
-# report is date's for some second from the one in which it started to the one in which it ended.
-# EARLIEST seconds before the start count too.
+# report is date's for some second from $started, the second it started in, less $earliest, to
+# the second it ended in.
 live() {
     name=$1
     shift
-    TZ=UTC0 run "$@"
+    run env TZ=UTC0 "$@"
     ended=$(date +%s)
     second=$((started - earliest))
     # A clock stepped during the run would leave years of seconds to compare.
