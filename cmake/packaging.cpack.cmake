@@ -11,10 +11,8 @@ if(CPACK_GENERATOR STREQUAL "DEB")
             message(FATAL_ERROR "building a Debian package needs ${tool}: install the ${package} package")
         endif()
     endforeach()
-endif()
-# The .deb carries the licence and changelog in Debian's formats, rather than upstream's LICENSE
-# and NEWS that `cmake --install` installs.
-if(CPACK_GENERATOR STREQUAL "DEB")
+    # The .deb carries the licence and changelog in Debian's formats, rather than upstream's
+    # LICENSE and NEWS that `cmake --install` installs.
     set(CPACK_INSTALL_CMAKE_PROJECTS
         "${CPACK_OSCLOCK_BINARY_DIR};osclock;program;/;${CPACK_OSCLOCK_BINARY_DIR};osclock;debian_docs;/")
 endif()

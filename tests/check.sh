@@ -38,9 +38,11 @@ skip() {
     exit 77
 }
 # run COMMAND...: its standard error goes to $work/err, its exit status to $status, and its
-# standard output to $work/out, or where $stdout says: a file, "closed", or "pipe" for descriptor 4.
+# standard output to $work/out, or where $stdout says: a file, "closed", or "pipe" for descriptor 4
+# (leaving $work/out empty).
 stdout=$work/out
 run() {
+    : >"$work/out"
     case $stdout in
     closed) "$@" </dev/null >&- 2>"$work/err" ;;
     pipe) "$@" </dev/null >&4 2>"$work/err" ;;
@@ -154,7 +156,6 @@ arguments)
     ;;
 
 lost_report)
-    : >"$work/out"
     stdout=/dev/full
     pinned 1172739903 UTC0 "$@" "$OSCLOCK_PINNED"
     expect 'standard output on a full device' 1 '' 'osclock: write error: No space left on device%s\n'
@@ -165,7 +166,6 @@ lost_report)
 
 gone_reader)
     [ "$library" = msvcrt ] && skip "Windows has no SIGPIPE"
-    : >"$work/out"
     mkfifo "$work/pipe" || exit 1
     # Linux opens a FIFO for reading and writing without waiting for a reader; closing that end
     # leaves the writing end with none.
