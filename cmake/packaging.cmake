@@ -55,6 +55,18 @@ else()
     install(FILES ${PROJECT_BINARY_DIR}/osclock.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
         COMPONENT program)
     install(FILES LICENSE NEWS DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT upstream_docs)
+    if(OSCLOCK_STATIC AND OSCLOCK_ON_GLIBC)
+        # A static executable holds parts of the GNU C Library: its licence goes with it.
+        find_file(OSCLOCK_LGPL LGPL-2.1 PATHS /usr/share/common-licenses NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
+            DOC "The text of the GNU Lesser General Public License, version 2.1")
+        if(NOT OSCLOCK_LGPL)
+            message(FATAL_ERROR "A static executable holds parts of the GNU C Library, whose licence is "
+                "installed beside it: name its text with -DOSCLOCK_LGPL=FILE (Debian's base-files has it "
+                "as /usr/share/common-licenses/LGPL-2.1)")
+        endif()
+        install(FILES ${OSCLOCK_LGPL} DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME LGPL-2.1
+            COMPONENT upstream_docs)
+    endif()
 
     # The .deb carries the licence and the changelog in Debian's formats instead, as lintian asks:
     # the licence as a machine-readable copyright file, NEWS's newest entry as a Debian changelog.

@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: MIT
 # Checks what a Windows build of osclock needs from the system: the DLLs KERNEL32.dll and
 # msvcrt.dll alone (no MinGW runtime DLL beside it), and msvcrt's 64-bit clock functions; and
-# that it is a console program that takes ASLR and DEP and is terminal-server aware.
+# that it is a console program that takes ASLR and DEP, is terminal-server aware, and declares the
+# oldest Windows it is for (MAJOR.MINOR), as its README.txt names it.
 #
-# usage: pe_imports.sh OBJDUMP osclock.exe
+# usage: pe_imports.sh OBJDUMP osclock.exe OLDEST_WINDOWS_VERSION
 set -u
 headers=$("$1" -p "$2") || exit 1
 
@@ -27,4 +28,8 @@ require 'Subsystem.*\(Windows CUI\)' "not a console program"
 for characteristic in DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE; do
     require "^[[:space:]]+$characteristic\$" "not marked $characteristic"
 done
-echo "PASS: imports from $dlls, with _time64 and _localtime64; console subsystem; DYNAMIC_BASE, NX_COMPAT, TERMINAL_SERVICE_AWARE"
+for field in OSystem Subsystem; do
+    require "^Major${field}Version[[:space:]]+${3%.*}\$" "Major${field}Version is not ${3%.*}"
+    require "^Minor${field}Version[[:space:]]+${3#*.}\$" "Minor${field}Version is not ${3#*.}"
+done
+echo "PASS: imports from $dlls, with _time64 and _localtime64; console subsystem; DYNAMIC_BASE, NX_COMPAT, TERMINAL_SERVICE_AWARE; for Windows $3 and later"
