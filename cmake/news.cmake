@@ -22,9 +22,14 @@ endfunction()
 # date, in seconds since 1970) and OSCLOCK_NEWS_CHANGES (the newest entry's text) in the caller's
 # scope, or stops saying what is wrong with NEWS.
 function(osclock_read_news news_file)
+    # file(READ) as text drops carriage returns; in hexadecimal it keeps them.
+    file(READ "${news_file}" news_hex HEX)
+    if(news_hex MATCHES "^(..)*0d")
+        message(FATAL_ERROR "NEWS has carriage returns (CR LF line ends): its lines end in LF alone")
+    endif()
     file(READ "${news_file}" news)
     string(REGEX MATCH "^[^\n]*" header "${news}")
-    if(header MATCHES "[ \t\r]$")
+    if(header MATCHES "[ \t]$")
         message(FATAL_ERROR "NEWS's first line ends in blanks: \"${header}\"")
     endif()
     if(NOT header MATCHES "^osclock ([^ ()]+) \\(([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])\\)$")

@@ -14,15 +14,16 @@ failed=0
     -D "MAINTAINER=osclock tests <tests@osclock.invalid>" -P "$module" &&
     diff -u "$fixtures/two_releases.changelog" "$work/changelog" || failed=1
 
-# first line | what the refusal says
+# first line, with printf's escapes | what the refusal says
 while IFS='|' read -r header said; do
-    printf '%s\n\n  * A change.\n' "$header" >"$work/NEWS"
+    printf '%b\n\n  * A change.\n' "$header" >"$work/NEWS"
     if "$cmake" -D NEWS="$work/NEWS" -P "$module" >"$work/out" 2>&1 || ! grep -q "$said" "$work/out"; then
         echo "FAIL: \"$header\" was not refused with \"$said\":" && cat "$work/out"
         failed=1
     fi
 done <<'EOF_TABLE'
 osclock 1.0.0 (2026-12-07) |ends in blanks
+osclock 1.0.0 (2026-12-07)\r|CR LF
 osclock 1.0.0 (2026-12-7)|(YYYY-MM-DD)
 osclock 1.0.0 (unreleased)|(YYYY-MM-DD)
 osclock 1.0.0 (2026-13-45)|no calendar date
