@@ -1,12 +1,12 @@
 # SPDX-License-Identifier: MIT
 # Run by cpack once it has made the packages, before it copies them out and sums them: what the
-# builder's file system would decide in them is decided here instead, the same everywhere. A ZIP
-# lists its entries in the order the staging folder does (ext4 orders by a hash seeded per file
-# system), and CPack counts folders' sizes into a .deb's Installed-Size (4 KiB each on ext4, a few
-# bytes on tmpfs).
+# builder's file system and user would decide in them is decided here instead, the same everywhere.
+# A ZIP lists its entries in the order the staging folder does (ext4 orders by a hash seeded per
+# file system) and records their owners; CPack counts folders' sizes into a .deb's Installed-Size
+# (4 KiB each on ext4, a few bytes on tmpfs), and records the builder as the files' owner.
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
     if(package MATCHES "\\.zip$")
-        # Entries in name order, times and attributes as the release dates them.
+        # Entries in name order, owned by root, with the times and attributes the release gives.
         find_program(OSCLOCK_STRIP_NONDETERMINISM strip-nondeterminism)
         if(NOT OSCLOCK_STRIP_NONDETERMINISM)
             message(FATAL_ERROR "building a ZIP needs strip-nondeterminism: install the "
