@@ -66,13 +66,16 @@ expect() {
     printf "$3" "$cr" "$cr" >"$work/expected_out"
     # shellcheck disable=SC2059
     printf "$4" "$cr" >"$work/expected_err"
-    if [ "$status" -eq "$2" ] && cmp -s "$work/out" "$work/expected_out" &&
-        cmp -s "$work/err" "$work/expected_err"; then
+    differs=''
+    [ "$status" -eq "$2" ] || differs="exit status $status, expected $2; "
+    cmp -s "$work/out" "$work/expected_out" || differs="${differs}standard output differs; "
+    cmp -s "$work/err" "$work/expected_err" || differs="${differs}standard error differs; "
+    if [ -z "$differs" ]; then
         echo "PASS: $1"
     else
         failed=1
         {
-            echo "FAIL: $1: exit status $status, expected $2"
+            echo "FAIL: $1: ${differs%; }"
             echo "standard output:" && od -c "$work/out"
             echo "expected:" && od -c "$work/expected_out"
             echo "standard error:" && od -c "$work/err"
@@ -89,9 +92,9 @@ literal() {
     printf '%s' "$1" | sed 's/%/%%/g'
 }
 
-# live NAME COMMAND...: runs COMMAND against the real clock under TZ=UTC0 and passes when its
-# report is date's for some second from $started, the second it started in, less $earliest, to
-# the second it ended in.
+# live NAME COMMAND...: runs COMMAND against the real clock under TZ=UTC0 and passes when it
+# exits 0 with nothing on standard error and its report is date's for some second from $started,
+# the second it started in, less $earliest, to the second it ended in.
 live() {
     name=$1
     shift
@@ -99,7 +102,7 @@ live() {
     ended=$(date +%s)
     second=$((started - earliest))
     # A clock stepped during the run would leave years of seconds to compare.
-    if [ "$status" -eq 0 ] && [ $((ended - started)) -le 60 ]; then
+    if [ "$status" -eq 0 ] && [ ! -s "$work/err" ] && [ $((ended - started)) -le 60 ]; then
         while [ "$second" -le "$ended" ]; do
             date -u -d "@$second" "+OS time: %-H:%-M:%-S$cr%nOS date: %-m/%-d/%Y$cr" >"$work/expected_out"
             if cmp -s "$work/out" "$work/expected_out"; then
