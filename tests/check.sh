@@ -114,7 +114,9 @@ live() {
     fi
     failed=1
     {
-        echo "FAIL: $name: exit status $status; started in second $started, ended in $ended;"
+        noise=''
+        [ ! -s "$work/err" ] || noise=', and wrote to standard error'
+        echo "FAIL: $name: exit status $status$noise; started in second $started, ended in $ended;"
         echo "the report matches none from $((started - earliest)) to $ended:" && od -c "$work/out"
         echo "standard error:" && od -c "$work/err"
     } >&2
