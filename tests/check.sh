@@ -2,26 +2,23 @@
 # SPDX-License-Identifier: MIT
 # The tests' one runner, for every target: runs osclock as a whole process and checks its standard
 # output, standard error and exit status. Prints PASS or FAIL for each case, and with a failure all
-# that the process left; exits 77, CTest's skip, with the reason where a check cannot run.
+# that the process left.
 #
 # usage: check.sh CHECK LIBRARY [EMULATOR...]
-#   CHECK     pinned_clock   every case of pinned_clock.table that holds for LIBRARY
-#             arguments      osclock ignores its arguments
-#             lost_report    a report that cannot be written is an error: a full device, a
-#                            closed standard output
-#             gone_reader    the same through a pipe with no reader, SIGPIPE ignored or not
-#             failing_close  the same where only the close of standard output fails
-#             second_edge    a run started just after a second turns reports that second
-#             live_report    the report is the real clock's, with and without arguments
+#   CHECK     pinned_clock       every case of pinned_clock.table that holds for LIBRARY
+#             arguments          osclock ignores its arguments
+#             unwritable_output  a report that cannot be written is an error: a full device, a
+#                                closed standard output
+#             closed_pipe        the same through a pipe with no reader, SIGPIPE ignored or not
+#             close_error        the same where only the close of standard output fails
+#             live_report        the report is the real clock's, with and without arguments
 #   LIBRARY   the C library osclock is built on: glibc, msvcrt (lines end in CR LF), or another
 #   EMULATOR  the command that runs the target's programs, where the build machine cannot
 # environment, set by CTest:
-#   OSCLOCK            osclock as it is shipped
-#   OSCLOCK_PINNED     osclock whose clock FAKECLOCK pins: OSCLOCK with FAKECLOCK_PRELOAD
-#                      preloaded, or a build with the tests' clock linked in
-#   FAKECLOCK_PRELOAD  the tests' clock as a library, where it is preloaded
-#   FAILING_CLOSE      the failing_close helper, on Linux
-#   TZDIR              the tests' own zones, made by zic
+#   OSCLOCK         osclock as it is shipped
+#   OSCLOCK_PINNED  osclock built with the tests' double (test_double.cpp): FAKECLOCK pins its
+#                   clock, FAKECLOSE fails its close of standard output
+#   TZDIR           the tests' own zones, made by zic
 set -u
 check=$1
 library=$2
@@ -33,10 +30,6 @@ cr=
 [ "$library" = msvcrt ] && cr=$(printf '\r')
 failed=0
 
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
 # run COMMAND...: its standard error goes to $work/err, its exit status to $status, and its
 # standard output to $work/out, or where $stdout says: a file, "closed", or "pipe" for descriptor 4
 # (leaving $work/out empty).
@@ -51,13 +44,16 @@ run() {
     status=$?
 }
 # pinned CLOCK TZ COMMAND...: run, with the clock reading CLOCK, the zone TZ, SIGPIPE as $sigpipe
-# says (ignore or default), and only the tests' clock preloaded: not the preload of a faked clock
-# (libfaketime), whose files would take the place of a closed standard output.
+# says (ignore or default), the close of standard output failing where $fake_close says so, and
+# nothing preloaded: a faked clock's preload (libfaketime) opens files that would take the place
+# of a closed standard output.
 sigpipe=
+fake_close=
 pinned() {
     clock=$1 tz=$2
     shift 2
-    run env ${sigpipe:+--$sigpipe-signal=PIPE} LD_PRELOAD="${FAKECLOCK_PRELOAD-}" FAKECLOCK="$clock" TZ="$tz" "$@"
+    run env -u LD_PRELOAD ${sigpipe:+--$sigpipe-signal=PIPE} ${fake_close:+FAKECLOSE=fail} \
+        FAKECLOCK="$clock" TZ="$tz" "$@"
 }
 # expect NAME STATUS OUT ERR: passes when the last run exited with STATUS and wrote exactly OUT
 # and ERR (printf formats, with %s standing for the line end), or else shows all it left.
@@ -160,7 +156,7 @@ arguments)
     expect "an argument of $long_length characters" 0 "$morning" ''
     ;;
 
-lost_report)
+unwritable_output)
     stdout=/dev/full
     pinned 1172739903 UTC0 "$@" "$OSCLOCK_PINNED"
     expect 'standard output on a full device' 1 '' 'osclock: write error: No space left on device%s\n'
@@ -169,8 +165,7 @@ lost_report)
     expect 'standard output closed' 1 '' 'osclock: write error: Bad file descriptor%s\n'
     ;;
 
-gone_reader)
-    [ "$library" = msvcrt ] && skip "Windows has no SIGPIPE"
+closed_pipe)
     mkfifo "$work/pipe" || exit 1
     # Linux opens a FIFO for reading and writing without waiting for a reader; closing that end
     # leaves the writing end with none.
@@ -186,30 +181,12 @@ gone_reader)
     expect 'SIGPIPE by default: ended by the signal' 141 '' ''
     ;;
 
-failing_close)
-    [ -n "${FAILING_CLOSE-}" ] || skip "the failing_close helper needs Linux's seccomp filters"
+close_error)
     # Every write succeeded, but closing the file failed, as NFS may report a full quota.
-    pinned 1172739903 UTC0 "$@" "$FAILING_CLOSE" "$@" "$OSCLOCK_PINNED"
-    [ "$status" -eq 77 ] && skip "$(cat "$work/err")"
+    fake_close=fail
+    pinned 1172739903 UTC0 "$@" "$OSCLOCK_PINNED"
     expect 'the close of standard output fails' 1 "$(report 9:5:3 3/1/2007)" \
         'osclock: write error: Input/output error%s\n'
-    ;;
-
-second_edge)
-    # A clock that turns a second up to a tick late (time() on Linux) reports the second before
-    # the one in which a run started just after the turn: a job started at midnight would log
-    # yesterday. Under an emulator, a start takes longer than a tick and this tells nothing.
-    [ "$library" = msvcrt ] && skip "msvcrt's clock is the system time as of the last tick, as Windows shows it"
-    earliest=0
-    for attempt in 1 2 3; do
-        # Asleep until 5 ms before the next second, then awake until it begins.
-        now=$(date +%s%N)
-        started=$((now / 1000000000 + 1))
-        nap=$((started * 1000000000 - now - 5000000))
-        [ "$nap" -gt 0 ] && sleep "$(printf '0.%09d' "$nap")"
-        while [ "$(date +%s)" -lt "$started" ]; do :; done
-        live "run $attempt, started as second $started began" "$@" "$OSCLOCK"
-    done
     ;;
 
 live_report)
