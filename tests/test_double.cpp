@@ -98,8 +98,9 @@ std::int64_t(__cdecl *__MINGW_IMP_SYMBOL(_time64))(std::int64_t *) = _time64;
 }
 #else
 // A 32-bit C library with a 64-bit calendar time keeps the plain names for its 32-bit calls, and
-// osclock's calls go to these.
-#if defined(__USE_TIME_BITS64) || defined(__USE_TIME64_REDIRECTS)
+// osclock's calls go to these: glibc says so by __USE_TIME64_REDIRECTS from 2.39, and before by
+// __USE_TIME_BITS64, which now means only that the calendar time is 64-bit.
+#if defined(__USE_TIME64_REDIRECTS) || (defined(__USE_TIME_BITS64) && __TIMESIZE == 32)
 #define WRAPPED(name) __wrap___##name##64
 #define REAL(name) __real___##name##64
 #else
