@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: MIT
-# Install rules and CPack: a Debian package and a tarball on Linux, a ZIP for Windows.
+# Install rules and CPack: a Debian package on Linux, or an archive for any distribution of a static
+# build; a ZIP for Windows.
 include(GNUInstallDirs)
 
 set(OSCLOCK_MAINTAINER "osclock developers <osclock@users.noreply.invalid>"
@@ -66,6 +67,33 @@ else()
         endif()
         install(FILES ${OSCLOCK_LGPL} DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME LGPL-2.1
             COMPONENT upstream_docs)
+
+        # cpack makes the archive for Linux on any distribution, named for the Debian architecture,
+        # with a README that names its processors, the oldest Linux that the C library's start
+        # files (whose ABI note every executable carries) run on, and the library's Debian source,
+        # which the release puts beside the archive.
+        include(${CMAKE_CURRENT_LIST_DIR}/glibc-source.cmake)
+        osclock_glibc_source(${CMAKE_CXX_COMPILER} glibc_source)
+        set(OSCLOCK_GLIBC_SOURCE "${glibc_source}" CACHE INTERNAL "") # for the release
+        string(REGEX REPLACE "-[^-]*$" "" glibc_version "${glibc_source}")
+        execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=crt1.o OUTPUT_VARIABLE start_files
+            OUTPUT_STRIP_TRAILING_WHITESPACE)
+        execute_process(COMMAND ${CMAKE_READELF} -nW ${start_files} OUTPUT_VARIABLE abi_note)
+        string(REGEX MATCH "OS: Linux, ABI: ([0-9.]+)" abi_note "${abi_note}")
+        set(OSCLOCK_OLDEST_LINUX "${CMAKE_MATCH_1}" CACHE INTERNAL "")
+        if(glibc_source AND OSCLOCK_OLDEST_LINUX AND OSCLOCK_DEBIAN_ARCH)
+            set(title "osclock ${PROJECT_VERSION} for Linux on ${OSCLOCK_PROCESSORS}")
+            string(LENGTH "${title}" title_length)
+            string(REPEAT "=" ${title_length} underline)
+            configure_file(doc/README.linux.txt README.linux @ONLY)
+            install(FILES ${PROJECT_BINARY_DIR}/README.linux DESTINATION . RENAME README
+                COMPONENT archive_docs EXCLUDE_FROM_ALL)
+            set(CPACK_PACKAGE_FILE_NAME osclock-${PROJECT_VERSION}-linux-${OSCLOCK_DEBIAN_ARCH})
+        else()
+            message(WARNING "cpack makes no archive of the static executable here: it is for a Debian "
+                "architecture that cmake/linux-processors.list describes, with a C library whose "
+                "Debian source dpkg names and whose start files name the oldest Linux")
+        endif()
     endif()
 
     # The .deb carries the licence and the changelog in Debian's formats instead, as lintian asks:
@@ -111,6 +139,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
+elseif(CPACK_PACKAGE_FILE_NAME)
+    set(CPACK_GENERATOR TGZ)
 else()
     set(CPACK_GENERATOR DEB)
 endif()

@@ -15,6 +15,9 @@ if(CPACK_GENERATOR STREQUAL "DEB")
     # LICENSE and NEWS that `cmake --install` installs.
     set(CPACK_INSTALL_CMAKE_PROJECTS
         "${CPACK_OSCLOCK_BINARY_DIR};osclock;program;/;${CPACK_OSCLOCK_BINARY_DIR};osclock;debian_docs;/")
+elseif(CPACK_GENERATOR STREQUAL "TGZ")
+    # The static executable's archive holds upstream's LICENSE and NEWS, and a README of its own.
+    set(CPACK_INSTALL_CMAKE_PROJECTS "${CPACK_OSCLOCK_BINARY_DIR};osclock;program;/;${CPACK_OSCLOCK_BINARY_DIR};osclock;upstream_docs;/;${CPACK_OSCLOCK_BINARY_DIR};osclock;archive_docs;/")
 endif()
 # The archives' time stamps, and those that strip writes into a Windows executable, are the
 # release's date unless the builder gives another.
