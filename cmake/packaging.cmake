@@ -68,8 +68,7 @@ else()
         install(FILES ${OSCLOCK_LGPL} DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME LGPL-2.1
             COMPONENT upstream_docs)
 
-        # cpack makes the archive for Linux on any distribution, named for the Debian architecture,
-        # with a README that names its processors, the oldest Linux that the C library's start
+        # The archive's README names its processors, the oldest Linux that the C library's start
         # files (whose ABI note every executable carries) run on, and the library's Debian source,
         # which the release puts beside the archive.
         include(${CMAKE_CURRENT_LIST_DIR}/glibc-source.cmake)
@@ -88,11 +87,18 @@ else()
             configure_file(doc/README.linux.txt README.linux @ONLY)
             install(FILES ${PROJECT_BINARY_DIR}/README.linux DESTINATION . RENAME README
                 COMPONENT archive_docs EXCLUDE_FROM_ALL)
+        else()
+            message(WARNING "The archive that cpack makes has no README: that is written for a "
+                "processor that cmake/linux-processors.list describes, with a C library whose Debian "
+                "source dpkg names and whose start files name the oldest Linux")
+        endif()
+    endif()
+    if(OSCLOCK_STATIC)
+        # cpack makes an archive for Linux on any distribution, named for the Debian architecture.
+        if(OSCLOCK_DEBIAN_ARCH)
             set(CPACK_PACKAGE_FILE_NAME osclock-${PROJECT_VERSION}-linux-${OSCLOCK_DEBIAN_ARCH})
         else()
-            message(WARNING "cpack makes no archive of the static executable here: it is for a Debian "
-                "architecture that cmake/linux-processors.list describes, with a C library whose "
-                "Debian source dpkg names and whose start files name the oldest Linux")
+            set(CPACK_PACKAGE_FILE_NAME osclock-${PROJECT_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR})
         endif()
     endif()
 
