@@ -15,8 +15,8 @@ function(osclock_glibc_source compiler result)
         execute_process(COMMAND dpkg-query -S ${path} OUTPUT_VARIABLE owner ERROR_QUIET
             OUTPUT_STRIP_TRAILING_WHITESPACE)
         if(owner MATCHES "^([^:,]+(:[^:,]+)?): ")
-            execute_process(COMMAND dpkg-query -W -f "\${Built-Using} \${source:Package} \${source:Version}"
-                ${CMAKE_MATCH_1} OUTPUT_VARIABLE fields)
+            execute_process(OUTPUT_VARIABLE fields COMMAND dpkg-query -W
+                -f "\${Built-Using} \${source:Package} \${source:Version}" ${CMAKE_MATCH_1})
             # Each MATCHES sets CMAKE_MATCH_1, so not one condition: the last would decide.
             if(NOT fields MATCHES "glibc \\(= ([^)]+)\\)")
                 string(REGEX MATCH " glibc ([^ ]+)$" fields "${fields}")

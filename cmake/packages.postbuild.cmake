@@ -2,8 +2,9 @@
 # Run by cpack once it has made the packages, before it copies them out and sums them: what the
 # builder's file system and user would decide in them is decided here instead, the same everywhere.
 # A ZIP and a tarball list their entries in the order the staging folder does (ext4 orders by a hash
-# seeded per file system), and a ZIP records their owners; CPack counts folders' sizes into a .deb's Installed-Size
-# (4 KiB each on ext4, a few bytes on tmpfs), and records the builder as the files' owner.
+# seeded per file system), and a ZIP records their owners; CPack counts folders' sizes into a .deb's
+# Installed-Size (4 KiB each on ext4, a few bytes on tmpfs), and records the builder as the files'
+# owner.
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
     if(package MATCHES "\\.zip$")
         # Entries in name order, owned by root, with the times and attributes the release gives.

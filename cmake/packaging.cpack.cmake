@@ -17,7 +17,10 @@ if(CPACK_GENERATOR STREQUAL "DEB")
         "${CPACK_OSCLOCK_BINARY_DIR};osclock;program;/;${CPACK_OSCLOCK_BINARY_DIR};osclock;debian_docs;/")
 elseif(CPACK_GENERATOR STREQUAL "TGZ")
     # The static executable's archive holds upstream's LICENSE and NEWS, and a README of its own.
-    set(CPACK_INSTALL_CMAKE_PROJECTS "${CPACK_OSCLOCK_BINARY_DIR};osclock;program;/;${CPACK_OSCLOCK_BINARY_DIR};osclock;upstream_docs;/;${CPACK_OSCLOCK_BINARY_DIR};osclock;archive_docs;/")
+    set(CPACK_INSTALL_CMAKE_PROJECTS "")
+    foreach(component program upstream_docs archive_docs)
+        list(APPEND CPACK_INSTALL_CMAKE_PROJECTS ${CPACK_OSCLOCK_BINARY_DIR} osclock ${component} /)
+    endforeach()
 endif()
 # The archives' time stamps, and those that strip writes into a Windows executable, are the
 # release's date unless the builder gives another.
