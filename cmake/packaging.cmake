@@ -35,9 +35,32 @@ if(WIN32)
     configure_file(doc/README.windows.txt README.txt @ONLY NEWLINE_STYLE CRLF)
     configure_file(NEWS CHANGES.txt @ONLY NEWLINE_STYLE CRLF)
     configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+    # osclock.exe holds parts of the MinGW-w64 runtime: start-up code, and the printf with David
+    # Gay's number conversion. Their licences (the ZPL 2.1, Lucent's) ask for their notices beside
+    # the program, as Debian's copyright file of the runtime gives them.
+    find_file(OSCLOCK_MINGW_COPYRIGHT copyright PATHS /usr/share/doc/mingw-w64-common
+        NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH DOC "Debian's copyright file of the MinGW-w64 runtime")
+    if(OSCLOCK_MINGW_COPYRIGHT)
+        file(READ ${OSCLOCK_MINGW_COPYRIGHT} copyright)
+    endif()
+    set(paragraph_end "Copyright: [^\n]*\nLicense: ")
+    string(REGEX MATCH "Files: \\*\n${paragraph_end}ZPL-2\\.1\n( [^\n]*\n)+" zpl "${copyright}")
+    string(REGEX MATCH "Files: mingw-w64-crt/gdtoa/\\*\n( [^\n]*\n)*${paragraph_end}Lucent\n( [^\n]*\n)+"
+        lucent "${copyright}")
+    if(NOT zpl OR NOT lucent)
+        message(FATAL_ERROR "The MinGW-w64 runtime's notices, which go with osclock.exe, are read from "
+            "Debian's copyright file (package mingw-w64-common): name it with -DOSCLOCK_MINGW_COPYRIGHT=FILE")
+    endif()
+    file(CONFIGURE OUTPUT MinGW-w64.txt NEWLINE_STYLE CRLF CONTENT "osclock.exe holds parts of the \
+MinGW-w64 runtime, which its compiler links into
+every program. The runtime's source files named below come under these
+terms, as Debian's mingw-w64 package gives them:
+
+${zpl}
+${lucent}")
     install(TARGETS osclock RUNTIME DESTINATION .)
     install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/CHANGES.txt
-        ${PROJECT_BINARY_DIR}/LICENSE.txt DESTINATION .)
+        ${PROJECT_BINARY_DIR}/LICENSE.txt ${PROJECT_BINARY_DIR}/MinGW-w64.txt DESTINATION .)
 else()
     install(TARGETS osclock COMPONENT program)
     if(CMAKE_OBJCOPY)
