@@ -51,13 +51,15 @@ if(WIN32)
         message(FATAL_ERROR "The MinGW-w64 runtime's notices, which go with osclock.exe, are read from "
             "Debian's copyright file (package mingw-w64-common): name it with -DOSCLOCK_MINGW_COPYRIGHT=FILE")
     endif()
-    file(CONFIGURE OUTPUT MinGW-w64.txt NEWLINE_STYLE CRLF CONTENT "osclock.exe holds parts of the \
-MinGW-w64 runtime, which its compiler links into
+    # CR LF by hand: configuring would substitute any ${VAR} or @VAR@ in the licence text.
+    string(REPLACE "\n" "\r\n" notices "osclock.exe holds parts of the MinGW-w64 runtime, which its \
+compiler links into
 every program. The runtime's source files named below come under these
 terms, as Debian's mingw-w64 package gives them:
 
 ${zpl}
 ${lucent}")
+    file(WRITE ${PROJECT_BINARY_DIR}/MinGW-w64.txt "${notices}")
     install(TARGETS osclock RUNTIME DESTINATION .)
     install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/CHANGES.txt
         ${PROJECT_BINARY_DIR}/LICENSE.txt ${PROJECT_BINARY_DIR}/MinGW-w64.txt DESTINATION .)
