@@ -42,14 +42,16 @@ if(WIN32)
         NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH DOC "Debian's copyright file of the MinGW-w64 runtime")
     if(OSCLOCK_MINGW_COPYRIGHT)
         file(READ ${OSCLOCK_MINGW_COPYRIGHT} copyright)
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${OSCLOCK_MINGW_COPYRIGHT})
     endif()
     set(paragraph_end "Copyright: [^\n]*\nLicense: ")
     string(REGEX MATCH "Files: \\*\n${paragraph_end}ZPL-2\\.1\n( [^\n]*\n)+" zpl "${copyright}")
     string(REGEX MATCH "Files: mingw-w64-crt/gdtoa/\\*\n( [^\n]*\n)*${paragraph_end}Lucent\n( [^\n]*\n)+"
         lucent "${copyright}")
     if(NOT zpl OR NOT lucent)
-        message(FATAL_ERROR "The MinGW-w64 runtime's notices, which go with osclock.exe, are read from "
-            "Debian's copyright file (package mingw-w64-common): name it with -DOSCLOCK_MINGW_COPYRIGHT=FILE")
+        message(FATAL_ERROR "The MinGW-w64 runtime's notices, which go with osclock.exe, are read "
+            "from Debian's copyright file (package mingw-w64-common): name it with "
+            "-DOSCLOCK_MINGW_COPYRIGHT=FILE")
     endif()
     # CR LF by hand: configuring would substitute any ${VAR} or @VAR@ in the licence text.
     string(REPLACE "\n" "\r\n" notices "osclock.exe holds parts of the MinGW-w64 runtime, which its \
