@@ -14,9 +14,6 @@ if(OSCLOCK_TARGET MATCHES "-mingw32$")
     # Windows, with MinGW-w64 against msvcrt.dll.
     set(CMAKE_SYSTEM_NAME Windows)
     set(CMAKE_RC_COMPILER ${OSCLOCK_TARGET}-windres)
-    # Without a temporary file windres preprocesses through a shell, which would expand a $ in the
-    # checkout's path.
-    set(CMAKE_RC_FLAGS_INIT --use-temp-file)
     set(CMAKE_FIND_ROOT_PATH /usr/${OSCLOCK_TARGET})
     set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
     set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
