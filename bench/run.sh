@@ -9,7 +9,7 @@
 # environment's size. Prints one Markdown table.
 #
 # usage: bench/run.sh
-# needs: cmake g++ lld valgrind hyperfine time tzdata (Debian package names)
+#        after sh .ci/targets install bench, which installs what it needs
 set -eu
 cd "$(dirname "$0")/.."
 
