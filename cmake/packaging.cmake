@@ -186,7 +186,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/packaging.cpack.cmake)
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/packages.postbuild.cmake)
 
-# The source tarball of a release is git's archive of the release commit (see HACKING.md); this
+# The source tarball of a release is git's archive of the release commit (see RELEASING.md); this
 # one, of the working tree, leaves out what git would. CPack reads the patterns from a file of
 # CMake code, hence each backslash twice.
 set(CPACK_SOURCE_GENERATOR TGZ)
